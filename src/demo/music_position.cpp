@@ -1,0 +1,3 @@
+#include "demo/music_position.h"
+
+DWORD musicPosition = 0;
