@@ -48,3 +48,20 @@ typedef char* LPSTR;
 
 // winmm: milliseconds since the host started, unsigned 32-bit, wrapping.
 DWORD timeGetTime();
+
+// ---------------------------------------------------------------------------------------------
+// Handles, records and callbacks of the window manager (user32, kernel32, comctl32).
+
+typedef struct HWND__* HWND;
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
