@@ -32,8 +32,12 @@ struct OfflineOptions {
   std::function<void(int frameIndex, const uint8_t* bgra, UINT width, UINT height)> frameSink;
 };
 
-// Selects the host. Must run before any stand-in call. Reads VANTREL_HOST when mode is empty.
-void Initialize(const OfflineOptions* offline);
+// Selects the host: offline with these options when `offline` is given, else from the
+// environment variable VANTREL_HOST ("live", the default, or "offline" with default options).
+// Runs once, before any other stand-in call (a stand-in used first initialises from the
+// environment). Returns false and fills error when the host cannot start (no display for the
+// live host, an unknown VANTREL_HOST, a malformed key script); the host is then unusable.
+bool Initialize(const OfflineOptions* offline, std::string* error = nullptr);
 const OfflineOptions& Offline();
 
 // The GL context the Direct3D device draws with, current on the calling thread: a context on
@@ -46,5 +50,14 @@ bool CreateGlContext(HWND window, bool software, std::string* error);
 // full screen) and swapped. Offline: read back to the frame sink, then the virtual clock
 // advances by 1000/fps milliseconds and the key script is played for this frame.
 void PresentFramebuffer(unsigned framebuffer, UINT width, UINT height);
+
+// Full screen: the window covers the desktop and Present scales the image into it with its
+// aspect kept. Windowed (the default): the window keeps the outer size it was created with and
+// Present fills its client area. The device calls this when it is created; the offline host
+// ignores it.
+void SetFullScreen(HWND window, bool fullScreen);
+
+// Frames handed to PresentFramebuffer so far.
+uint64_t PresentedFrames();
 
 }  // namespace platform::host
