@@ -19,30 +19,10 @@ std::vector<uint8_t> DecodeAll(Mp3Decoder& decoder) {
   return pcm;
 }
 
-struct RealFile {
-  const char* name;
-  long rate;
-  int channels;
-  uint64_t bytes;
-};
-
-// Lengths as the collection's notes give them (int16 counts of the mpg123 decode or of the
-// reference PCM plus the extra frame noted there), and for the rest the byte counts a full
-// ffmpeg decode gives; the durations ffprobe quotes are estimates from the headers.
-const RealFile kRealFiles[] = {
-    {"minimp3_l3-sin1k0db.mp3", 44100, 2, 730368 * 2},
-    {"minimp3_l3-nonstandard-sin1k0db_lame_vbrtag.mp3", 44100, 2, 725760 * 2},
-    {"minimp3_l3-he_44khz.mp3", 44100, 1, 942336 + 1152 * 2},
-    {"minimp3_l3-si_block.mp3", 44100, 1, 147456},   // 1.67 s
-    {"minimp3_l3-compl.mp3", 48000, 1, 248832 * 2},
-    {"tinytag_vbr44stereo.mp3", 44100, 2, 1594656},  // 9.04 s once the encoder padding is cut
-    {"tinytag_mpeg1_44_1khz_cbr.mp3", 44100, 2, 17640},
-};
-
 }  // namespace
 
 TEST(Mp3Decoder, EveryRealFileOpensWithItsFormatAndLength) {
-  for (const RealFile& f : kRealFiles) {
+  for (const RealMp3& f : kRealMp3s) {
     SCOPED_TRACE(f.name);
     const std::vector<uint8_t> bytes = ReadWholeFile(TestDataPath(std::string("mp3/") + f.name));
     ASSERT_FALSE(bytes.empty());

@@ -1,0 +1,69 @@
+// The stream interface on a real SDL audio device (SDL's dummy driver, which consumes
+// audio at the wall-clock rate without hardware).
+#include <bass.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "host/host.h"
+#include "test_files.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+TEST(LiveAudio, PositionGrowsWithPlaybackAndFollowsSeeks) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_EQ(platform::host::CurrentMode(), platform::host::Mode::Live);
+  ASSERT_TRUE(BASS_Init(-1, 44100, BASS_DEVICE_NOSYNC, nullptr));
+  const auto mp3 = ReadWholeFile(TestDataPath("mp3/minimp3_l3-sin1k0db.mp3"));
+  const HSTREAM stream = BASS_StreamCreateFile(TRUE, mp3.data(), 0, static_cast<DWORD>(mp3.size()), BASS_MP3_SETPOS);
+  ASSERT_NE(stream, 0u);
+  EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u);
+
+  ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+  const auto started = Clock::now();
+  DWORD last = 0;
+  int rises = 0;
+  while (MsSince(started) < 400) {
+    const DWORD now = BASS_ChannelGetPosition(stream);
+    EXPECT_GE(now, last) << "the position went backwards";
+    EXPECT_EQ(now % 4, 0u);
+    rises += now > last;
+    last = now;
+    Sleep(5);
+  }
+  // Smooth: it moved between most readings, not once per device buffer only.
+  EXPECT_GT(rises, 30);
+  // What was played is what the wall clock allows, less at most a few device buffers.
+  const double played = last / 176.4;  // ms
+  const double elapsed = MsSince(started);
+  EXPECT_LE(played, elapsed + 5.0);
+  EXPECT_GE(played, elapsed - 160.0);
+
+  ASSERT_TRUE(BASS_ChannelSetPosition(stream, 0));
+  EXPECT_LT(BASS_ChannelGetPosition(stream), 176400u / 20);
+  Sleep(100);
+  const DWORD afterSeek = BASS_ChannelGetPosition(stream);
+  EXPECT_GT(afterSeek, 0u);
+  EXPECT_LT(afterSeek, last);
+
+  // Stopping the output holds the position.
+  ASSERT_TRUE(BASS_Stop());
+  Sleep(60);
+  const DWORD stopped = BASS_ChannelGetPosition(stream);
+  Sleep(100);
+  EXPECT_EQ(BASS_ChannelGetPosition(stream), stopped);
+  BASS_Free();
+}
