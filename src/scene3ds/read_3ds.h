@@ -1,0 +1,11 @@
+// Reading a 3DS file (editor section, then keyframer section) into a Scene,
+// with the running account in "engine.log".
+#pragma once
+
+#include <windows.h>
+
+#include "scene3ds/scene.h"
+
+// Reads a file image that is already in memory. The image is only read and
+// may be released as soon as this returns: no record points into it.
+int Read3dsImage(const BYTE* image, DWORD imageSize, Scene* scene);
