@@ -425,7 +425,8 @@ void ReadKeyframer(const BYTE* image, DWORD imageSize, Scene* scene, LoadLog* lo
     const ChunkStatus status = ReadChunk(at, keyframer.end, &chunk);
     if (status == ChunkStatus::bad) return LogDamage(log);
     if (chunk.id == kSegment) {
-      if (!Fits(chunk.Data(), chunk.end, 8)) return LogDamage(log);
+      if (status == ChunkStatus::cut || !Fits(chunk.Data(), chunk.end, 8)) LogDamage(log);
+      if (!Fits(chunk.Data(), chunk.end, 8)) return;
       scene->firstFrame = GetDword(chunk.Data());
       scene->lastFrame = GetDword(chunk.Data() + 4);
       // The segment chunk is 14 bytes long.
