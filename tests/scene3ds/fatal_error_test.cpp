@@ -109,21 +109,30 @@ TEST_F(FatalErrorTest, WhatWasLoggedBeforeTheStopStays) {
 
 TEST_F(FatalErrorTest, ProcessEndsWithStatusTwoAndTheLineOnStandardOutput) {
   GTEST_FLAG_SET(death_test_style, "fast");
+  const struct {
+    std::vector<uint8_t> file;
+    const char* line;
+  } cases[] = {
+      {LightWithoutColourFirst(), "Error in light chunk !! \n"},
+      {EditorFirstInMain(), "Error in 3ds file !?!?! "},
+      {WithNodes([](Writer& w) { CameraNodeWithTracks(w, {kPositionTrack, kFovTrack}); }), "Error in 3ds file \n"},
+  };
   const std::string out = folder_ + "/stdout.txt";
-  const std::vector<uint8_t> file = LightWithoutColourFirst();
-  EXPECT_EXIT(
-      {
-        SetFatalErrorHandler(nullptr);
-        if (!std::freopen(out.c_str(), "w", stdout)) std::_Exit(99);
-        Scene* scene = CreateScene();
-        Read3dsImage(file.data(), static_cast<DWORD>(file.size()), scene);
-        std::_Exit(0);
-      },
-      ::testing::ExitedWithCode(kFatalFormatExitStatus), "");
-  std::ifstream captured(out, std::ios::binary);
-  std::stringstream text;
-  text << captured.rdbuf();
-  EXPECT_EQ(text.str(), "Error in light chunk !! \n");
+  for (const auto& c : cases) {
+    EXPECT_EXIT(
+        {
+          SetFatalErrorHandler(nullptr);
+          if (!std::freopen(out.c_str(), "w", stdout)) std::_Exit(99);
+          Scene* scene = CreateScene();
+          Read3dsImage(c.file.data(), static_cast<DWORD>(c.file.size()), scene);
+          std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(kFatalFormatExitStatus), "");
+    std::ifstream captured(out, std::ios::binary);
+    std::stringstream text;
+    text << captured.rdbuf();
+    EXPECT_EQ(text.str(), c.line);
+  }
 }
 
 }  // namespace
