@@ -18,8 +18,8 @@
 //   vec4 psConst[8]    pixel shader constants c0..c7
 //   D3DDrawState       per-draw values: d3dTextureFactor (TFACTOR as rgba),
 //                      d3dBumpEnvMat[stage] (00, 01, 10, 11), d3dBumpEnvLuminance[stage]
-//                      (scale, offset), d3dWorldViewProj (fixed-function transform, row-vector
-//                      convention: pos * matrix), d3dViewport (x, y, width, height)
+//                      (scale, offset), d3dWorldViewProj (fixed-function world x view x
+//                      projection, stored so that GLSL computes d3dWorldViewProj * pos), d3dViewport (x, y, width, height)
 // Texture stage n is GL texture unit n; its sampler is `d3dSampler2D_n` or `d3dSamplerCube_n`,
 // declared by FragmentPreludeGlsl for the kind of texture bound to stage n at draw time.
 #pragma once
