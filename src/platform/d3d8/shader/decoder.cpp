@@ -401,7 +401,21 @@ bool MeasureStream(const uint32_t* tokens, size_t maxWords, size_t* count, Shade
       *count = pos + 1;
       return true;
     }
-    pos += 1 + (info->hasDest ? 1 : 0) + info->sourceCount + (op == kDef ? 4 : 0);
+    // Parameter words carry bit 31; a word without it (an end token, say) ends the stream
+    // here and the decoder names the problem. def's four values are plain floats.
+    const size_t params = (info->hasDest ? 1 : 0) + info->sourceCount;
+    const size_t values = op == kDef ? 4 : 0;
+    size_t next = pos + 1;
+    for (size_t k = 0; k < params + values; ++k, ++next) {
+      if (next >= maxWords)
+        return Fail(error, next, "no end token within " + std::to_string(maxWords) + " words");
+      const bool isValue = op == kDef && k >= 1 && k < 1 + values;
+      if (!isValue && !(tokens[next] & kParamBit)) {
+        *count = next + 1;
+        return true;
+      }
+    }
+    pos = next;
   }
 }
 
