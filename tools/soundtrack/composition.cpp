@@ -113,7 +113,7 @@ void AddLowEnd(Stereo* bass) {
   // Quiet part: held subs under the pads, from bar 2.
   for (const Chord& c : Chords()) {
     if (c.beat < 4.0 || c.beat >= kDropBeat) continue;
-    RenderSub(bass, Beat(c.beat), Beat(c.beats) - 0.02, c.root + 12, 0.2, 0.05, 0.15);
+    RenderSub(bass, Beat(c.beat), Beat(c.beats) - 0.02, c.root + 12, 0.13, 0.05, 0.15);
   }
   // Drop: rolling sixteenths that leave each downbeat to the kick.
   for (const Chord& c : Chords()) {
@@ -124,12 +124,12 @@ void AddLowEnd(Stereo* bass) {
       RenderBass(bass, Beat(beat), Beat(0.22), c.root + 12, step % 4 == 2 ? 0.42 : 0.36);
     }
   }
-  RenderSub(bass, Beat(kFinalBeat), Beat(3.0), 33, 0.38, 0.01, 1.6);
+  RenderSub(bass, Beat(kFinalBeat), Beat(3.0), 33, 0.3, 0.01, 1.6);
 }
 
 void AddLead(Stereo* lead) {
-  for (const LeadNote& n : Melody()) RenderLead(lead, Beat(n.beat), Beat(n.beats) - 0.03, n.note, 0.17);
-  RenderLead(lead, Beat(kFinalBeat), Beat(3.5), 69, 0.17);
+  for (const LeadNote& n : Melody()) RenderLead(lead, Beat(n.beat), Beat(n.beats) - 0.03, n.note, 0.28);
+  RenderLead(lead, Beat(kFinalBeat), Beat(3.5), 69, 0.26);
 }
 
 void AddDrums(Stereo* drums) {
