@@ -109,6 +109,14 @@ void AddArpeggio(Stereo* arp) {
   }
 }
 
+// The room part's bell hints at the tune the lead plays after the cut.
+void AddBells(Stereo* bells) {
+  static const LeadNote kMotif[] = {{8, 1.5, 76}, {9.5, .5, 74}, {10, 1, 72}, {11, 1, 71},
+                                    {12, 1.5, 74}, {13.5, .5, 71}, {14, 1, 67}, {15, 1, 69}};
+  int i = 0;
+  for (const LeadNote& n : kMotif) RenderBell(bells, Beat(n.beat), n.note, 0.09, (i++ % 2) ? 0.25 : -0.25);
+}
+
 void AddLowEnd(Stereo* bass) {
   // Quiet part: held subs under the pads, from bar 2.
   for (const Chord& c : Chords()) {
@@ -133,12 +141,11 @@ void AddLead(Stereo* lead) {
 }
 
 void AddDrums(Stereo* drums) {
-  // Quiet part: a ticking hat from bar 3, a shaker in bar 4.
-  for (double beat = 8.0; beat < 16.0; beat += 0.5) {
-    RenderHat(drums, Beat(beat + 0.25 * (std::fmod(beat, 1.0) > 0 ? 0 : 1)), 0.05, 0.3, false);
-  }
-  for (double beat = 12.0; beat < 16.0; beat += 0.25) {
-    RenderHat(drums, Beat(beat), std::fmod(beat, 0.5) == 0 ? 0.035 : 0.06, -0.35, false);
+  // Quiet part: an off-beat hat from bar 3, a shaker joining in bar 4 and growing into the fill.
+  for (double beat = 8.5; beat < kDropBeat; beat += 1.0) RenderHat(drums, Beat(beat), 0.06, 0.3, false);
+  for (double beat = 12.0; beat < kDropBeat - 0.25; beat += 0.25) {
+    const double grow = 1.0 + 0.6 * Smooth((beat - 12.0) / 8.0);
+    RenderHat(drums, Beat(beat), (std::fmod(beat, 0.5) == 0 ? 0.025 : 0.045) * grow, -0.35, false);
   }
   // The fill: a snare roll that doubles its rate each half of the bar, over a riser.
   RenderRiser(drums, Beat(12.0), Beat(kDropBeat), 0.22);
@@ -192,6 +199,7 @@ Stereo ComposeSoundtrack(double peakDb) {
   Stereo pads(frames), arp(frames), bass(frames), lead(frames), drums(frames);
   AddPads(&pads);
   AddArpeggio(&arp);
+  AddBells(&arp);
   AddLowEnd(&bass);
   AddLead(&lead);
   AddDrums(&drums);

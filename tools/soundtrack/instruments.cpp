@@ -9,6 +9,13 @@ namespace {
 
 size_t ToFrame(double seconds) { return static_cast<size_t>(std::max(0.0, seconds) * kSampleRate + 0.5); }
 
+// Gain that takes the last 30 ms of a voice's render window down to silence, so that no voice
+// stops with a click however slowly it decays.
+double TailFade(size_t i, size_t count) {
+  const double fade = 0.03 * kSampleRate;
+  return std::min(1.0, static_cast<double>(count - i) / fade);
+}
+
 double Cents(double cents) { return std::pow(2.0, cents / 1200.0); }
 
 // A seed per hit from its start time, so that every hit sounds a little different but the
@@ -56,7 +63,27 @@ void RenderPluck(Stereo* bus, double start, double note, double level, double pa
     const double amp = std::exp(-t / 0.11) * std::min(1.0, t / 0.002);
     const double fc = 300.0 + brightness * 5200.0 * std::exp(-t / 0.06);
     const double s = filter.Low(0.6 * pulse.Next(hz) + 0.4 * saw.Next(hz * Cents(7.0)), fc, 1.4);
-    const double v = s * amp * level;
+    const double v = (s * amp * level) * TailFade(i, count);
+    bus->Add(first + i, v * gl, v * gr);
+  }
+}
+
+void RenderBell(Stereo* bus, double start, double note, double level, double pan) {
+  const double hz = MidiToHz(note);
+  struct Partial {
+    double ratio, gain, decay;
+  };
+  static const Partial kPartials[] = {{1.0, 1.0, 1.1}, {2.0, 0.35, 0.6}, {3.01, 0.12, 0.3}, {4.17, 0.05, 0.15}};
+  Sine sines[4];
+  double gl, gr;
+  PanGains(pan, &gl, &gr);
+  const size_t first = ToFrame(start);
+  const size_t count = ToFrame(5.0);
+  for (size_t i = 0; i < count; ++i) {
+    const double t = i / kSampleRate;
+    double s = 0.0;
+    for (int k = 0; k < 4; ++k) s += sines[k].Next(hz * kPartials[k].ratio) * kPartials[k].gain * std::exp(-t / kPartials[k].decay);
+    const double v = (s * std::min(1.0, t / 0.004) * level) * TailFade(i, count);
     bus->Add(first + i, v * gl, v * gr);
   }
 }
@@ -126,14 +153,14 @@ void RenderKick(Stereo* bus, double start, double level) {
   Noise noise(SeedFor(start, 1));
   Svf click;
   const size_t first = ToFrame(start);
-  const size_t count = ToFrame(0.5);
+  const size_t count = ToFrame(0.8);
   for (size_t i = 0; i < count; ++i) {
     const double t = i / kSampleRate;
     const double f = 46.0 + 120.0 * std::exp(-t / 0.03) + 30.0 * std::exp(-t / 0.004);
     const double amp = std::exp(-t / 0.32) * std::min(1.0, t / 0.0008);
     double s = std::tanh(1.6 * body.Next(f)) * amp;
     s += click.High(noise.Next(), 3000.0) * std::exp(-t / 0.003) * 0.35;
-    const double v = s * level;
+    const double v = (s * level) * TailFade(i, count);
     bus->Add(first + i, v, v);
   }
 }
@@ -152,7 +179,8 @@ void RenderClap(Stereo* bus, double start, double level) {
     }
     const double l = fl.Band(nl.Next(), 1250.0, 1.6);
     const double r = fr.Band(nr.Next(), 1350.0, 1.6);
-    bus->Add(first + i, l * amp * level, r * amp * level);
+    const double g = amp * level * TailFade(i, count);
+    bus->Add(first + i, l * g, r * g);
   }
 }
 
@@ -168,7 +196,7 @@ void RenderSnare(Stereo* bus, double start, double level, double pan) {
     const double t = i / kSampleRate;
     const double n = filter.Band(noise.Next(), 2600.0, 0.9) * std::exp(-t / 0.07);
     const double b = body.Next(185.0 + 40.0 * std::exp(-t / 0.01)) * std::exp(-t / 0.045);
-    const double v = (0.9 * n + 0.5 * b) * level;
+    const double v = ((0.9 * n + 0.5 * b) * level) * TailFade(i, count);
     bus->Add(first + i, v * gl, v * gr);
   }
 }
@@ -184,7 +212,7 @@ void RenderHat(Stereo* bus, double start, double level, double pan, bool open) {
   for (size_t i = 0; i < count; ++i) {
     const double t = i / kSampleRate;
     const double s = top.Low(hp.High(noise.Next(), 7500.0, 0.9), 14000.0);
-    const double v = s * std::exp(-t / decay) * level;
+    const double v = (s * std::exp(-t / decay) * level) * TailFade(i, count);
     bus->Add(first + i, v * gl, v * gr);
   }
 }
@@ -193,10 +221,10 @@ void RenderCrash(Stereo* bus, double start, double level) {
   Noise nl(SeedFor(start, 7)), nr(SeedFor(start, 8));
   Svf hl, hr;
   const size_t first = ToFrame(start);
-  const size_t count = ToFrame(3.0);
+  const size_t count = ToFrame(5.0);
   for (size_t i = 0; i < count; ++i) {
     const double t = i / kSampleRate;
-    const double amp = (0.6 * std::exp(-t / 0.08) + 0.4 * std::exp(-t / 0.9)) * level;
+    const double amp = (0.6 * std::exp(-t / 0.08) + 0.4 * std::exp(-t / 0.9)) * level * TailFade(i, count);
     bus->Add(first + i, hl.High(nl.Next(), 4200.0, 0.6) * amp, hr.High(nr.Next(), 4000.0, 0.6) * amp);
   }
 }
@@ -208,7 +236,7 @@ void RenderBoom(Stereo* bus, double start, double level) {
   for (size_t i = 0; i < count; ++i) {
     const double t = i / kSampleRate;
     const double f = 38.0 + 40.0 * std::exp(-t / 0.15);
-    const double v = sine.Next(f) * std::exp(-t / 0.5) * std::min(1.0, t / 0.002) * level;
+    const double v = (sine.Next(f) * std::exp(-t / 0.5) * std::min(1.0, t / 0.002) * level) * TailFade(i, count);
     bus->Add(first + i, v, v);
   }
 }

@@ -25,6 +25,9 @@ void RenderPad(Stereo* bus, const PadNote& n, const Curve& cutoff);
 // A plucked square-ish voice with its own filter envelope.
 void RenderPluck(Stereo* bus, double start, double note, double level, double pan, double brightness);
 
+// A soft bell: a few inharmonic sine partials dying away at different speeds.
+void RenderBell(Stereo* bus, double start, double note, double level, double pan);
+
 // Detuned saw lead with delayed vibrato.
 void RenderLead(Stereo* bus, double start, double length, double note, double level);
 
