@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <thread>
 
@@ -66,4 +71,37 @@ TEST(LiveAudio, PositionGrowsWithPlaybackAndFollowsSeeks) {
   Sleep(100);
   EXPECT_EQ(BASS_ChannelGetPosition(stream), stopped);
   BASS_Free();
+}
+
+TEST(LiveAudio, TheDeviceReceivesTheDecodedStream) {
+  // SDL's disk driver writes what the device is given to a file, at the playback rate.
+  const std::string capture = testing::TempDir() + "vantrel-audio-" + std::to_string(getpid()) + ".raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
+  ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+  const auto mp3 = ReadWholeFile(TestDataPath("mp3/minimp3_l3-nonstandard-sin1k0db_lame_vbrtag.mp3"));
+  const auto reference = ReadWholeFile(TestDataPath("mp3/minimp3_l3-nonstandard-sin1k0db_lame_vbrtag.pcm"));
+  const HSTREAM stream = BASS_StreamCreateFile(TRUE, mp3.data(), 0, static_cast<DWORD>(mp3.size()), 0);
+  ASSERT_NE(stream, 0u);
+  ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+  Sleep(250);
+  BASS_Free();
+  const auto played = ReadWholeFile(capture);
+  std::remove(capture.c_str());
+  ASSERT_GE(played.size(), 176400u / 10);
+  // The device ran before the stream started, so the stream begins after whole buffers of
+  // silence; from there on it is the decoded stream, within the decoders' one step of rounding.
+  size_t start = 0;
+  while (start < played.size() && played[start] == 0) ++start;
+  start -= start % 4096;
+  const size_t compared = std::min(played.size() - start, reference.size());
+  ASSERT_GE(compared, 176400u / 20);
+  int worst = 0;
+  for (size_t i = 0; i + 1 < compared; i += 2) {
+    int16_t a, b;
+    std::memcpy(&a, &played[start + i], 2);
+    std::memcpy(&b, &reference[i], 2);
+    worst = std::max(worst, std::abs(a - b));
+  }
+  EXPECT_LE(worst, 1);
 }
