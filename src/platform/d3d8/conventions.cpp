@@ -4,8 +4,8 @@
 // turns the image upside down relative to GL's window convention, which the vertex epilogue
 // undoes by negating y; the same flip reverses triangle winding, which the cull mapping in
 // state_apply.cpp accounts for. Clip z runs over [0, w] in D3D and [-w, w] in GL. D3D samples
-// pixels at integer coordinates where GL samples at half-integers, so positions move by half a
-// pixel.
+// pixels at integer coordinates where GL samples at half-integers, so positions move by (a
+// hair under) half a pixel: kPixelCentreShift.
 #include "pipeline.h"
 
 namespace platform::d3d8 {
@@ -15,7 +15,7 @@ namespace {
 const char* kDrawStateBlock =
     "layout(std140) uniform D3DDrawState {\n"
     "  vec4 d3dViewport;\n"          // x, y, width, height in pixels
-    "  vec4 d3dPosFixup;\n"          // 1 / width, 1 / height, min z, max z
+    "  vec4 d3dPosFixup;\n"          // pixel-centre shift in NDC x, y; min z, max z
     "  vec4 d3dTextureFactor;\n"
     "  vec4 d3dAlphaTest;\n"         // x: D3DCMPFUNC (0 = off), y: reference 0..255
     "  vec4 d3dBumpEnvMat[8];\n"

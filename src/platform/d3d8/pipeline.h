@@ -86,6 +86,12 @@ HRESULT TranslateVertexShader(const DWORD* declaration, const DWORD* function,
 HRESULT TranslatePixelShader(const DWORD* function, std::unique_ptr<PixelShaderCode>* result,
                              std::string* error);
 
+// How far (in pixels) positions move so that D3D's pixel centres, at integer coordinates, fall
+// on GL's, at half-integers. A little less than half a pixel: pixel centres then never lie
+// exactly on a primitive's edge or on a texel boundary, so coverage follows D3D's top-left rule
+// and a texel-for-pixel copy with point sampling reads exactly its own texel.
+constexpr float kPixelCentreShift = 0.5f - 1.0f / 64.0f;
+
 // Shared GLSL, defined once in conventions.cpp.
 std::string VertexPreludeGlsl();
 std::string VertexEpilogueGlsl();

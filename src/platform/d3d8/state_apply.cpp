@@ -339,8 +339,8 @@ void Device::ApplyUniforms() {
     block.viewport[1] = static_cast<float>(viewport_.Y);
     block.viewport[2] = static_cast<float>(viewport_.Width);
     block.viewport[3] = static_cast<float>(viewport_.Height);
-    block.posFixup[0] = 1.0f / static_cast<float>(viewport_.Width);
-    block.posFixup[1] = 1.0f / static_cast<float>(viewport_.Height);
+    block.posFixup[0] = kPixelCentreShift * 2.0f / static_cast<float>(viewport_.Width);
+    block.posFixup[1] = kPixelCentreShift * 2.0f / static_cast<float>(viewport_.Height);
     block.posFixup[2] = viewport_.MinZ;
     block.posFixup[3] = viewport_.MaxZ;
     ColorToFloats(renderStates_[D3DRS_TEXTUREFACTOR], block.textureFactor);
