@@ -22,6 +22,7 @@ struct TexCoord {
 struct Face {
   WORD a, b, c;
 };
+static_assert(sizeof(Face) == 6, "faces are copied verbatim into 16-bit index buffers");
 
 struct SceneObject {
   char* name = nullptr;
