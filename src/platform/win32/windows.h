@@ -16,6 +16,7 @@ typedef char CHAR;
 typedef int32_t HRESULT;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;

@@ -1,0 +1,32 @@
+#include "app/main_loop.h"
+
+#include "app/setup_dialog.h"
+#include "app/window_and_device.h"
+#include "app/window_procedure.h"
+#include "demo/frame_routine.h"
+#include "demo/music_position.h"
+
+int PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) == 1) {
+    if (GetMessageA(&message, nullptr, 0, 0) == 0) return 1;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (RunSetupDialog(instance) == 0) return 0;
+  CreateWindowAndDevice();
+  // Without a device every frame would fail; the error box has already told the user why.
+  if (!device) return kExitCannotStart;
+  musicPosition = 0;
+  LoadContent();
+  do {
+    RenderFrame();
+    if (PumpMessages() == 1) return 1;
+  } while (keyDown[VK_ESCAPE] == 0 && !(musicPosition > kEndPosition));
+  ShowCursor(TRUE);
+  return 0;
+}
