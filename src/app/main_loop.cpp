@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include <bass.h>
+
 #include "app/setup_dialog.h"
 #include "app/window_and_device.h"
 #include "app/window_procedure.h"
@@ -28,5 +30,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (PumpMessages() == 1) return 1;
   } while (keyDown[VK_ESCAPE] == 0 && !(musicPosition > kEndPosition));
   ShowCursor(TRUE);
+  BASS_Stop();
   return 0;
 }
