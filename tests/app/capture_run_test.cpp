@@ -16,14 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct RunResult {
   int exitCode = -1;
   std::string errorOutput;
 };
 
-Run Capture(const std::string& arguments) {
+RunResult Capture(const std::string& arguments) {
   const std::string command = std::string(CAPTURE_PROGRAM) + " " + arguments + " 2>&1";
-  Run run;
+  RunResult run;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   std::array<char, 512> buffer;
@@ -71,7 +71,7 @@ TEST_F(CaptureRun, ExitCodes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
     fs::remove_all(dir);
-    const Run run = Capture(std::string(c.arguments) + " --fps 30 " + Out());
+    const RunResult run = Capture(std::string(c.arguments) + " --fps 30 " + Out());
     EXPECT_EQ(run.exitCode, c.exitCode) << run.errorOutput;
     EXPECT_EQ(Frames(), c.frames);
   }
@@ -81,7 +81,7 @@ TEST_F(CaptureRun, FramesHaveTheAskedSizeAndTheClearedColour) {
   for (const auto& [size, w, h] : {std::tuple{"", 800, 600}, std::tuple{"--size 320x200", 320, 200}}) {
     SCOPED_TRACE(size);
     fs::remove_all(dir);
-    const Run run = Capture(std::string("--frames 2 ") + size + " " + Out());
+    const RunResult run = Capture(std::string("--frames 2 ") + size + " " + Out());
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput;
     ASSERT_EQ(Frames(), 2);
     for (const char* name : {"frame-00000.png", "frame-00001.png"}) {
@@ -105,7 +105,7 @@ TEST_F(CaptureRun, FramesHaveTheAskedSizeAndTheClearedColour) {
 TEST_F(CaptureRun, TheDemoEndsWhenTheSoundtrackPassesItsEnd) {
   // At 10 fps, frame k is drawn at k x 100 ms: the first position past 2838000 bytes
   // (16.09 s) is frame 161, so 162 frames are drawn.
-  const Run run = Capture("--fps 10 --out none");
+  const RunResult run = Capture("--fps 10 --out none");
   EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
   EXPECT_NE(run.errorOutput.find("162 frames"), std::string::npos) << run.errorOutput;
 }
@@ -114,11 +114,11 @@ TEST_F(CaptureRun, RejectsBadOptionsAndExplainsThem) {
   for (const char* bad : {"--size 800", "--fps 0", "--frames x", "--keys ctrl@1",
                           "--device fast", "--bogus", "--out"}) {
     SCOPED_TRACE(bad);
-    const Run run = Capture(bad);
+    const RunResult run = Capture(bad);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.errorOutput.find("vantrel-capture: "), std::string::npos) << run.errorOutput;
   }
-  const Run help = Capture("--help");
+  const RunResult help = Capture("--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.errorOutput.find("--keys SCRIPT"), std::string::npos);
 }
@@ -126,7 +126,7 @@ TEST_F(CaptureRun, RejectsBadOptionsAndExplainsThem) {
 TEST_F(CaptureRun, AnUnwritableOutputFailsTheRun) {
   fs::create_directories(dir);
   { std::FILE* f = std::fopen((dir / "blocker").c_str(), "w"); std::fclose(f); }
-  const Run run = Capture("--frames 2 --out " + (dir / "blocker").string());
+  const RunResult run = Capture("--frames 2 --out " + (dir / "blocker").string());
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.errorOutput.find("blocker"), std::string::npos) << run.errorOutput;
 }
