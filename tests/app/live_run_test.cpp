@@ -15,6 +15,7 @@
 
 // After gtest: Xlib's macros (None, Bool, Status) would collide with gtest's names.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -24,7 +25,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-Window FindNamed(Display* display, Window root, const char* name) {
+// The process that made a window, from the _NET_WM_PID property SDL sets; -1 when unknown.
+long WindowPid(Display* display, Window w) {
+  const Atom property = XInternAtom(display, "_NET_WM_PID", True);
+  if (property == 0) return -1;
+  Atom type;
+  int format;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long pid = -1;
+  if (XGetWindowProperty(display, w, property, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data && count == 1 && format == 32)
+    pid = *reinterpret_cast<long*>(data);
+  if (data) XFree(data);
+  return pid;
+}
+
+// Several runs may share the display: only the window of our own process counts.
+Window FindNamed(Display* display, Window root, const char* name, pid_t owner) {
   Window parent, rootReturn, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return 0;
@@ -32,10 +51,11 @@ Window FindNamed(Display* display, Window root, const char* name) {
   for (unsigned i = 0; i < count && !found; ++i) {
     char* title = nullptr;
     if (XFetchName(display, children[i], &title) && title) {
-      if (std::strcmp(title, name) == 0) found = children[i];
+      if (std::strcmp(title, name) == 0 && WindowPid(display, children[i]) == owner)
+        found = children[i];
       XFree(title);
     }
-    if (!found) found = FindNamed(display, children[i], name);
+    if (!found) found = FindNamed(display, children[i], name, owner);
   }
   if (children) XFree(children);
   return found;
@@ -46,6 +66,8 @@ class LiveRun : public testing::Test {
   void SetUp() override {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) GTEST_SKIP() << "no display (scripts/test starts Xvfb)";
+    // The demo may close its window while we still talk to it; that is not an error here.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "DISPLAY is set but cannot be opened";
   }
@@ -67,7 +89,7 @@ class LiveRun : public testing::Test {
   Window WaitForWindow() {
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (Clock::now() < deadline) {
-      Window w = FindNamed(display, DefaultRootWindow(display), "Engine");
+      Window w = FindNamed(display, DefaultRootWindow(display), "Engine", pid);
       XWindowAttributes a;
       if (w && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable) return w;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -75,8 +97,8 @@ class LiveRun : public testing::Test {
     return 0;
   }
 
-  void SendKey(Window w, KeySym sym) {
-    for (int type : {KeyPress, KeyRelease}) {
+  void SendKey(Window w, KeySym sym, int type) {
+    {
       XEvent e{};
       e.xkey.type = type;
       e.xkey.display = display;
@@ -88,7 +110,6 @@ class LiveRun : public testing::Test {
       e.xkey.keycode = XKeysymToKeycode(display, sym);
       XSendEvent(display, w, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
       XFlush(display);
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   }
 
@@ -105,7 +126,7 @@ class LiveRun : public testing::Test {
   }
 
   // The exit code, or -1 when the program did not end in time.
-  int WaitForExit(std::chrono::seconds limit) {
+  int WaitForExit(std::chrono::steady_clock::duration limit) {
     const auto deadline = Clock::now() + limit;
     while (Clock::now() < deadline) {
       int status = 0;
@@ -133,8 +154,16 @@ TEST_F(LiveRun, EngineWindowEndsWithZeroOnEscape) {
   EXPECT_LE(a.width, 800);
   EXPECT_LE(a.height, 600);
   EXPECT_GT(a.width, 700);
-  SendKey(w, XK_Escape);
-  EXPECT_EQ(WaitForExit(std::chrono::seconds(10)), 0);
+  // Held down, as auto-repeat would: the demo looks at the key table once per frame, a frame on
+  // a software rasteriser may outlast a quick tap, and another window appearing on the display
+  // may take the keyboard focus (which releases every key).
+  int exitCode = -1;
+  for (int i = 0; i < 40 && exitCode == -1; ++i) {
+    SendKey(w, XK_Escape, KeyPress);
+    exitCode = WaitForExit(std::chrono::seconds(1));
+  }
+  EXPECT_EQ(exitCode, 0);
+  SendKey(w, XK_Escape, KeyRelease);
 }
 
 TEST_F(LiveRun, ClosingTheWindowEndsWithOne) {
