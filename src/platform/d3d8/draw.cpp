@@ -123,6 +123,18 @@ bool Device::PrepareDraw() {
              renderStates_[D3DRS_LIGHTING]) {
     LogOnce("fixed-function lighting is not supported; drawing unlit");
   }
+  if (programDirty_) {
+    // What the fixed-function stages leave out is said once, not silently dropped.
+    if (renderStates_[D3DRS_FOGENABLE]) LogOnce("fog is not supported; drawing without it");
+    for (int s = 0; s < kMaxTextureStages && stageStates_[s][D3DTSS_COLOROP] != D3DTOP_DISABLE; ++s) {
+      if (stageStates_[s][D3DTSS_TEXTURETRANSFORMFLAGS] != D3DTTFF_DISABLE) {
+        LogOnce("texture coordinate transforms are not supported; coordinates pass unchanged");
+      }
+      if (stageStates_[s][D3DTSS_TEXCOORDINDEX] & 0xffff0000u) {
+        LogOnce("generated texture coordinates are not supported; the set index is used");
+      }
+    }
+  }
   if (pixelShader_ && !pixelShaders_[pixelShader_ - 1]) {
     LogOnce("draw skipped: the pixel shader was deleted");
     return false;
