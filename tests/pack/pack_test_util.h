@@ -1,0 +1,47 @@
+// Shared by the pack tests: temporary files, byte builders and a recorder for reports.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace packtest {
+
+inline std::filesystem::path TempFolder() {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                 ("vantrel-pack-" + std::to_string(::getpid())) /
+                                 (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline std::string WriteTemp(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+  const std::string path = (TempFolder() / fileName).string();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  EXPECT_NE(file, nullptr) << path;
+  if (file) {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+  }
+  return path;
+}
+
+inline void Put32(std::vector<uint8_t>* out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out->push_back(uint8_t(value >> (8 * i)));
+}
+
+inline void PutName(std::vector<uint8_t>* out, const std::string& name, bool terminate = true) {
+  out->insert(out->end(), name.begin(), name.end());
+  if (terminate) out->push_back(0);
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+}  // namespace packtest
