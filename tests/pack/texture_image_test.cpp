@@ -47,6 +47,12 @@ std::vector<uint8_t> MakeDib(int width, int height, const std::vector<uint32_t>&
   return dib;
 }
 
+std::vector<uint8_t> Reds(const Image& image) {
+  std::vector<uint8_t> reds;
+  for (size_t i = 0; i < image.rgba.size(); i += 4) reds.push_back(image.rgba[i]);
+  return reds;
+}
+
 TEST(DecodeImageFile, RealWorldImagesDecodeToTheirKnownPixels) {
   struct Case {
     const char* file;
@@ -78,6 +84,8 @@ TEST(DecodeImageFile, RealWorldImagesDecodeToTheirKnownPixels) {
       {"bmpsuite_rgb32bf.bmp", 127, 64, ImageFileKind::Bmp, "a235eb027324", false},
       {"bmpsuite_pal8.bmp", 127, 64, ImageFileKind::Bmp, "7d819e504633", false},
       {"bmpsuite_pal8topdown.bmp", 127, 64, ImageFileKind::Bmp, "7d819e504633", false},
+      {"bmpsuite_pal8rle.bmp", 127, 64, ImageFileKind::Bmp, "7d819e504633", false},
+      {"irr_terrain-heightmap.bmp", 256, 256, ImageFileKind::Bmp, "4a26b68d8126", false},
       {"irr_t351sml.jpg", 128, 128, ImageFileKind::Jpg, "", false},
       {"ijg_testorig.jpg", 227, 149, ImageFileKind::Jpg, "", false},
       {"ijg_testprog.jpg", 227, 149, ImageFileKind::Jpg, "", false},
@@ -141,12 +149,37 @@ TEST(DecodeImageFile, BareDibTopLeftIsTheLastRowInMemory) {
   EXPECT_EQ(decoded.image.rgba, expected);
 }
 
+TEST(DecodeImageFile, RunLengthFourBitBmpExpandsRunsAndDropsWhatLeavesTheImage) {
+  std::vector<uint8_t> bmp = {'B', 'M'};
+  packtest::Put32(&bmp, 0);
+  packtest::Put32(&bmp, 0);
+  packtest::Put32(&bmp, 14 + 40 + 16 * 4);
+  packtest::Put32(&bmp, 40);
+  packtest::Put32(&bmp, 4);
+  packtest::Put32(&bmp, 2);
+  bmp.insert(bmp.end(), {1, 0, 4, 0});
+  packtest::Put32(&bmp, 2);  // RLE4
+  bmp.resize(14 + 40, 0);
+  for (int i = 0; i < 16; ++i) bmp.insert(bmp.end(), {uint8_t(i * 10), uint8_t(i * 10), uint8_t(i * 10), 0});
+  // Bottom row: a run of 1, 2, 1, 2. Top row: 3, 4, 5 written out, then a run of 6s that
+  // overflows the row, then the end.
+  bmp.insert(bmp.end(), {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 9, 0x66, 0, 1});
+  DecodedImage decoded;
+  std::string error;
+  ASSERT_TRUE(Decode(bmp, &decoded, &error)) << error;
+  ASSERT_EQ(decoded.image.width, 4u);
+  EXPECT_EQ(Reds(decoded.image), (std::vector<uint8_t>{30, 40, 50, 60, 10, 20, 10, 20}));
+}
+
 TEST(DecodeImageFile, DamagedOrUnknownDataFailsCleanly) {
   std::vector<uint8_t> hugeDib = MakeDib(1, 1, {0});
   hugeDib[4] = hugeDib[5] = hugeDib[6] = 0x7F;  // width 0x007F7F7F
   std::vector<uint8_t> dibNoTable = MakeDib(1, 1, {0});
   dibNoTable[14] = 8;  // 8 bits a pixel: a 256-colour table should follow
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H'};
+  const std::vector<uint8_t> rle = ReadImage("bmpsuite_pal8rle.bmp");
+  const std::vector<uint8_t> rleHead(rle.begin(), rle.begin() + 40);
+  const std::vector<uint8_t> rleTable(rle.begin(), rle.begin() + 200);
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -159,7 +192,8 @@ TEST(DecodeImageFile, DamagedOrUnknownDataFailsCleanly) {
       {"BMP header only", {'B', 'M', 0, 0, 0, 0}},
       {"DIB too wide", hugeDib},
       {"DIB without its colour table", dibNoTable},
-      {"RLE BMP", ReadImage("bmpsuite_pal8rle.bmp")},
+      {"RLE BMP cut inside its header", rleHead},
+      {"RLE BMP with its colour table cut", rleTable},
   };
   for (const Case& c : cases) {
     DecodedImage decoded;
@@ -187,12 +221,6 @@ Image Grey(uint32_t width, uint32_t height, const std::vector<uint8_t>& values) 
   image.height = height;
   for (uint8_t v : values) image.rgba.insert(image.rgba.end(), {v, v, v, uint8_t(255 - v)});
   return image;
-}
-
-std::vector<uint8_t> Reds(const Image& image) {
-  std::vector<uint8_t> reds;
-  for (size_t i = 0; i < image.rgba.size(); i += 4) reds.push_back(image.rgba[i]);
-  return reds;
 }
 
 TEST(Mips, HalvingAveragesEachTwoByTwoBlock) {

@@ -87,6 +87,86 @@ bool WrapDib(const uint8_t* bytes, size_t size, std::vector<uint8_t>* file, std:
   return true;
 }
 
+// stb_image reads no run-length BMPs: expand RLE8 / RLE4 pixels into a plain 8-bit BMP with
+// the same colour table. Runs that leave the image are dropped; pixels no run reaches keep
+// colour 0. Returns false (with a reason) for a malformed header.
+bool ExpandRunLengthBmp(const uint8_t* bytes, size_t size, std::vector<uint8_t>* file,
+                        std::string* error) {
+  if (size < 54) {
+    *error = "the BMP ends inside its header";
+    return false;
+  }
+  const uint32_t pixelOffset = Get32(bytes + 10);
+  const uint32_t headerSize = Get32(bytes + 14);
+  const int32_t width = int32_t(Get32(bytes + 18));
+  const int32_t height = int32_t(Get32(bytes + 22));
+  const uint32_t compression = Get32(bytes + 30);
+  const bool four = compression == 2;
+  const uint32_t colorsUsed = Get32(bytes + 46);
+  const uint64_t colors = colorsUsed ? colorsUsed : (four ? 16 : 256);
+  if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > kMaxImagePixels ||
+      uint32_t(width) > kMaxImageSide || uint32_t(height) > kMaxImageSide) {
+    *error = "the run-length BMP has an unusable size";
+    return false;
+  }
+  if (colors > 256 || headerSize < 40 || 14 + uint64_t(headerSize) + colors * 4 > size ||
+      pixelOffset >= size) {
+    *error = "the run-length BMP ends inside its header";
+    return false;
+  }
+  const size_t stride = (size_t(width) + 3) & ~size_t(3);
+  const size_t paletteBytes = size_t(colors) * 4;
+  const size_t pixelStart = 14 + 40 + paletteBytes;
+  file->assign(pixelStart + stride * size_t(height), 0);
+  uint8_t* out = file->data();
+  std::memcpy(out, bytes, 14 + 40);
+  std::memcpy(out + 54, bytes + 14 + headerSize, paletteBytes);
+  auto put32 = [&](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(value >> (8 * i));
+  };
+  put32(2, uint32_t(file->size()));
+  put32(10, uint32_t(pixelStart));
+  put32(14, 40);
+  out[28] = 8;
+  out[29] = 0;
+  put32(30, 0);                      // no compression any more
+  put32(34, 0);
+  put32(46, uint32_t(colors));
+  uint8_t* pixels = out + pixelStart;
+
+  uint32_t x = 0, y = 0;  // y counts rows from the bottom, the order the runs come in
+  auto put = [&](uint8_t index) {
+    if (x < uint32_t(width) && y < uint32_t(height)) pixels[y * stride + x] = index;
+    ++x;
+  };
+  size_t at = pixelOffset;
+  while (at + 1 < size && y < uint32_t(height)) {
+    const uint32_t count = bytes[at], value = bytes[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (uint32_t i = 0; i < count; ++i) put(four ? uint8_t(i % 2 ? value & 15 : value >> 4) : uint8_t(value));
+    } else if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      if (at + 1 >= size) break;
+      x += bytes[at];
+      y += bytes[at + 1];
+      at += 2;
+    } else {
+      const size_t dataBytes = four ? (value + 1) / 2 : value;
+      if (dataBytes > size - at) break;
+      for (uint32_t i = 0; i < value; ++i) {
+        put(four ? uint8_t(i % 2 ? bytes[at + i / 2] & 15 : bytes[at + i / 2] >> 4) : bytes[at + i]);
+      }
+      at += (dataBytes + 1) & ~size_t(1);  // absolute runs fill whole 16-bit words
+    }
+  }
+  return true;
+}
+
 struct Tap {
   uint32_t index;
   double weight;
@@ -211,6 +291,15 @@ bool DecodeImageFile(const void* data, size_t size, DecodedImage* out, std::stri
   } else {
     // TGA has no signature: take the file as one only when its header makes sense.
     kind = ImageFileKind::Tga;
+  }
+
+  if ((kind == ImageFileKind::Bmp || kind == ImageFileKind::Dib) && size >= 34 &&
+      (Get32(bytes + 30) == 1 || Get32(bytes + 30) == 2)) {
+    std::vector<uint8_t> expanded;
+    if (!ExpandRunLengthBmp(bytes, size, &expanded, error)) return false;
+    wrapped.swap(expanded);
+    bytes = wrapped.data();
+    size = wrapped.size();
   }
 
   int width = 0, height = 0, channels = 0;
