@@ -76,6 +76,11 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(
 
   IDirect3DTexture8* texture = nullptr;
   HRESULT hr = pDevice->CreateTexture(width, height, levels, Usage, format, Pool, &texture);
+  if (FAILED(hr) && format != D3DFMT_A8R8G8B8) {
+    // The device does not take that format: use the one every device takes.
+    format = D3DFMT_A8R8G8B8;
+    hr = pDevice->CreateTexture(width, height, levels, Usage, format, Pool, &texture);
+  }
   if (FAILED(hr) || !texture) return FAILED(hr) ? hr : D3DERR_INVALIDCALL;
   const UINT madeLevels = std::min<UINT>(levels, texture->GetLevelCount());
 

@@ -52,8 +52,8 @@ struct D3DXIMAGE_INFO {
 // image's size, whatever it is: this device takes any size. MipLevels 0 or D3DX_DEFAULT make
 // the whole chain down to 1 x 1, each level filtered from the one above with MipFilter.
 // Format D3DFMT_UNKNOWN picks A8R8G8B8 or X8R8G8B8 by whether the image has alpha; a format
-// the loader cannot write falls back to A8R8G8B8. A non-zero ColorKey turns pixels of that
-// exact 0xAARRGGBB colour into transparent black. Damaged or unknown data gives
+// the loader or the device does not take falls back to A8R8G8B8. A non-zero ColorKey turns
+// pixels of that exact 0xAARRGGBB colour into transparent black. Damaged or unknown data gives
 // D3DXERR_INVALIDDATA and no texture; pPalette is never written (images come out as colour).
 HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(
     LPDIRECT3DDEVICE8 pDevice, const void* pSrcData, UINT SrcDataSize, UINT Width, UINT Height,
