@@ -1,89 +1,18 @@
 // Textures made from image files, drawn for real on the offline host and read back.
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <d3dx8tex.h>
 
 #include <string>
 #include <vector>
 
-#include "app/window_and_device.h"
 #include "device_fixture.h"
-#include "pack/pack_file.h"
-#include "pack/texture_loaders.h"
 #include "pack_test_util.h"
-#include "pack_writer.h"
+#include "texture_render_fixture.h"
 
 namespace {
 
-using d3d8test::ColourNear;
-
-constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                   kWhite = 0xFFFFFFFF;
-
-// A DIB as the JPEG decoder writes it, from ARGB words given top row first.
-std::vector<uint8_t> MakeDib(int width, int height, const std::vector<uint32_t>& topFirst) {
-  std::vector<uint8_t> dib;
-  packtest::Put32(&dib, 40);
-  packtest::Put32(&dib, uint32_t(width));
-  packtest::Put32(&dib, uint32_t(height));
-  dib.insert(dib.end(), {1, 0, 24, 0});
-  dib.resize(40, 0);
-  const int row = (width * 3 + 3) & ~3;
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = topFirst[size_t(y * width + x)];
-      dib.insert(dib.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
-    }
-    dib.resize(dib.size() + size_t(row - width * 3), 0);
-  }
-  return dib;
-}
-
-// 16 x 16 in quadrants: red, green over blue, white.
-std::vector<uint8_t> QuadrantJpeg() {
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const uint32_t c = y < 8 ? (x < 8 ? kRed : kGreen) : (x < 8 ? kBlue : kWhite);
-      rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
-    }
-  }
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  EXPECT_EQ(tjCompress2(handle, rgb.data(), 16, 0, 16, TJPF_RGB, &out, &size, TJSAMP_444, 100, 0),
-            0);
-  std::vector<uint8_t> jpeg(out, out + size);
-  tjFree(out);
-  tjDestroy(handle);
-  return jpeg;
-}
-
-class TextureRenderTest : public d3d8test::DeviceTest {
- protected:
-  // Draws the texture over the whole back buffer, sampling the nearest texel.
-  void DrawTextured(IDirect3DTexture8* texture) {
-    ASSERT_NE(texture, nullptr);
-    device->SetTexture(0, texture);
-    UseTextureOnly();
-    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
-    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
-    device->BeginScene();
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0);
-    DrawRect(0, 0, float(kWidth), float(kHeight), 0xFFFFFFFF);
-    device->EndScene();
-    device->SetTexture(0, nullptr);
-  }
-
-  void ExpectQuadrants() {
-    EXPECT_TRUE(ColourNear(Pixel(0, 0), kRed, 8));
-    EXPECT_TRUE(ColourNear(Pixel(kWidth - 1, 0), kGreen, 8));
-    EXPECT_TRUE(ColourNear(Pixel(0, kHeight - 1), kBlue, 8));
-    EXPECT_TRUE(ColourNear(Pixel(kWidth - 1, kHeight - 1), kWhite, 8));
-  }
-};
+using namespace packtest;
 
 TEST_F(TextureRenderTest, DibWithRedTopLeftDrawsRedAtTextureOrigin) {
   const std::vector<uint8_t> dib = MakeDib(2, 2, {kRed, kGreen, kBlue, kWhite});
@@ -149,43 +78,6 @@ TEST_F(TextureRenderTest, CorruptDataGivesAnErrorAndNoTexture) {
             D3DXERR_INVALIDDATA);
   EXPECT_EQ(texture, nullptr);
   EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device, nullptr, 10, &texture), D3DERR_INVALIDCALL);
-}
-
-// The demo's loaders, from a pack, on the demo's device.
-TEST_F(TextureRenderTest, PackedJpegAndTgaLoadOnTheDemoDevice) {
-  vantrel::pack::PackWriter writer;
-  std::string error;
-  ASSERT_TRUE(writer.Add("!textures\\quad.jpg", QuadrantJpeg(), &error)) << error;
-  std::vector<uint8_t> tga;
-  ASSERT_TRUE(vantrel::pack::ReadFileBytes(std::string(VANTREL_TESTDATA) + "/images/irr_Particle.tga",
-                                           &tga, &error))
-      << error;
-  ASSERT_TRUE(writer.Add("!textures\\fur.tga", tga, &error)) << error;
-  const std::string path = (packtest::TempFolder() / "render.dat").string();
-  ASSERT_TRUE(writer.Write(path, &error)) << error;
-  ASSERT_TRUE(packFile.OpenPack(path.c_str()));
-  ::device = device;
-
-  IDirect3DTexture8* jpeg = LoadJpegTexture("!TEXTURES\\QUAD.JPG");
-  ASSERT_NE(jpeg, nullptr);
-  EXPECT_EQ(jpeg->GetLevelCount(), 5u);
-  DrawTextured(jpeg);
-  ExpectQuadrants();
-  jpeg->Release();
-
-  IDirect3DTexture8* particle = LoadPackedTexture("!textures\\fur.tga", D3DPOOL_DEFAULT);
-  ASSERT_NE(particle, nullptr);
-  D3DSURFACE_DESC desc = {};
-  particle->GetLevelDesc(0, &desc);
-  EXPECT_EQ(desc.Width, 64u);
-  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(particle->GetLevelCount(), 7u);
-  particle->Release();
-
-  unsigned char* before = packFile.lastData;
-  EXPECT_EQ(LoadJpegTexture(nullptr), nullptr);
-  EXPECT_EQ(packFile.lastData, before) << "no name extracts nothing";
-  ::device = nullptr;
 }
 
 }  // namespace
