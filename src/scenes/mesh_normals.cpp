@@ -1,13 +1,14 @@
 #include "scenes/mesh_normals.h"
 
-#include <cmath>
+#include <d3dx8.h>
+
 #include <vector>
 
 Float3 NormaliseOrZero(const Float3& v) {
-  const float lengthSquared = v.x * v.x + v.y * v.y + v.z * v.z;
-  if (!(lengthSquared > 1e-10f)) return {0.0f, 0.0f, 0.0f};
-  const float length = std::sqrt(lengthSquared);
-  return {v.x / length, v.y / length, v.z / length};
+  D3DXVECTOR3 out;
+  const D3DXVECTOR3 in(v.x, v.y, v.z);
+  D3DXVec3Normalize(&out, &in);
+  return {out.x, out.y, out.z};
 }
 
 void ComputeVertexNormals(SceneObject* object) {

@@ -3,7 +3,8 @@
 
 #include "scene3ds/scene.h"
 
-// v / |v|, or the zero vector when x² + y² + z² is at most 1e-10.
+// D3DXVec3Normalize on the scene's own vector type: v / |v|, or the zero
+// vector when x² + y² + z² is at most 1e-10.
 Float3 NormaliseOrZero(const Float3& v);
 
 // Fills `normals` with the normalised, unweighted sum of the unit normals of

@@ -4,6 +4,7 @@
 
 #include <d3d8.h>
 
+#include "d3dx8cube.h"
 #include "d3dx8math.h"
 
 #if __has_include("d3dx8tex.h")
