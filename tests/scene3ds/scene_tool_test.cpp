@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "pack/pack_file.h"
+#include "pack_writer.h"
+#include "scene3ds/read_3ds.h"
 #include "scene_test_support.h"
 
 using namespace writer3ds;
@@ -53,6 +56,40 @@ TEST_F(SceneToolTest, FatalFormatErrorEndsWithStatusTwo) {
   std::string out;
   EXPECT_EQ(Run("bad.3ds", &out), 2);
   EXPECT_EQ(out.substr(out.size() - 25), "Error in light chunk !! \n");
+}
+
+// A pack holding a scene under the demo's own kind of name.
+void WriteScenePack(const char* path) {
+  vantrel::pack::PackWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Add("!textures\\napis.jpg", {1, 2, 3}, &error)) << error;
+  ASSERT_TRUE(writer.Add("Objs\\room.3ds", WriteMeshFile(TriangleMesh("room"), std::nullopt, {0, 0, 1}), &error))
+      << error;
+  ASSERT_TRUE(writer.Write(path, &error)) << error;
+}
+
+TEST_F(SceneToolTest, ReadsAnEntryOfAPack) {
+  WriteScenePack("Vantrel.dat");
+  std::string out;
+  ASSERT_EQ(Run("--pack Vantrel.dat 'OBJS\\ROOM.3DS'", &out), 0);
+  EXPECT_NE(out.find("\"room\" node 0 parent 65535: 3 vertices, 1 faces, pivot (0, 1, 0)"), std::string::npos) << out;
+  EXPECT_NE(Log().find(Crlf("OBJECT name: room \n")), std::string::npos);
+  out.clear();
+  EXPECT_EQ(Run("--pack Vantrel.dat 'Objs\\none.3ds'", &out), 1);
+  EXPECT_EQ(Run("--pack missing.dat 'Objs\\room.3ds'", &out), 1);
+  EXPECT_EQ(Run("--pack Vantrel.dat", &out), 1);
+}
+
+TEST_F(SceneToolTest, DemoReadsItsScenesFromThePack) {
+  WriteScenePack("Vantrel.dat");
+  ASSERT_TRUE(packFile.OpenPack("Vantrel.dat"));
+  Scene* scene = CreateScene();
+  scenes_.push_back(scene);
+  EXPECT_EQ(Read3dsFile("Objs\\room.3ds", scene), 1);
+  ASSERT_EQ(scene->objectCount, 1);
+  EXPECT_STREQ(scene->objects->name, "room");
+  EXPECT_EQ(scene->objects->pivot.y, 1.0f);
+  EXPECT_EQ(scene->lastFrame, 100u);
 }
 
 TEST_F(SceneToolTest, HelpAndUsageErrors) {
