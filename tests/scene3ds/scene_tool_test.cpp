@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -90,6 +91,21 @@ TEST_F(SceneToolTest, DemoReadsItsScenesFromThePack) {
   EXPECT_STREQ(scene->objects->name, "room");
   EXPECT_EQ(scene->objects->pivot.y, 1.0f);
   EXPECT_EQ(scene->lastFrame, 100u);
+}
+
+TEST_F(SceneToolTest, SummarisesEveryRealWorldFile) {
+  const std::filesystem::path folder = VANTREL_TESTDATA_3DS;
+  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no " << folder;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::filesystem::remove("engine.log");
+    std::string out;
+    EXPECT_EQ(Run("'" + entry.path().string() + "'", &out), 0) << entry.path();
+    EXPECT_NE(out.find("animation segment: "), std::string::npos) << entry.path();
+    EXPECT_TRUE(std::filesystem::exists("engine.log")) << entry.path();
+    ++files;
+  }
+  EXPECT_GE(files, 23);
 }
 
 TEST_F(SceneToolTest, HelpAndUsageErrors) {
