@@ -230,7 +230,8 @@ void ReadSpotLight(EditorReader& r, const Chunk& light, const BYTE* first, const
   // The second sub-chunk is taken 18 bytes after the colour chunk; the spot
   // data is three chunks further on.
   Chunk spotChunk;
-  if (NthChunk(colourChunk + 18, light.end, 4, &spotChunk) != ChunkStatus::bad &&
+  if (Fits(colourChunk, light.end, 18) &&
+      NthChunk(colourChunk + 18, light.end, 4, &spotChunk) != ChunkStatus::bad &&
       Fits(spotChunk.Data(), spotChunk.end, 20)) {
     spot->target = GetPoint(spotChunk.Data());
     spot->hotspot = GetFloat(spotChunk.Data() + 12);
@@ -326,8 +327,7 @@ void ReadObject(EditorReader& r, const Chunk& chunk) {
 // The first nested chunk of a colour or percentage chunk is taken by
 // position, whatever its ID; its data starts 6 bytes further on.
 const BYTE* NestedData(const Chunk& chunk, DWORD bytes) {
-  const BYTE* data = chunk.Data() + 6;
-  return Fits(chunk.Data(), chunk.end, 6 + bytes) ? data : nullptr;
+  return Fits(chunk.Data(), chunk.end, 6 + bytes) ? chunk.Data() + 6 : nullptr;
 }
 
 void ReadColourBytes(EditorReader& r, const Chunk& chunk, float* colour) {
