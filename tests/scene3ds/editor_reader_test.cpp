@@ -322,6 +322,50 @@ TEST_F(EditorReaderTest, LightsAndCamerasExchangeAxes) {
   EXPECT_NE(Log().find(Crlf(expected)), std::string::npos) << Log();
 }
 
+TEST_F(EditorReaderTest, TheFifthLightChunkDecidesTheKind) {
+  // Sub-chunks after the colour; the fifth of all is logged by its ID.
+  const struct {
+    const char* name;
+    std::vector<uint16_t> after;
+    bool spot;
+    const char* line;  // the ID line, or none
+  } cases[] = {
+      {"fewer", {0x4659}, false, nullptr},
+      {"fifth4620", {0x4659, 0x465A, 0x465B, 0x4620, 0x4625}, false, " 4620 \n"},
+      {"fifth4610", {0x4659, 0x465A, 0x465B, 0x4610}, true, " 4610 \n"},
+  };
+  for (const auto& c : cases) {
+    Scene* scene = Read(EditorFile([&](Writer& w) {
+      w.Begin(kObject);
+      w.Text(c.name);
+      w.Begin(kLight);
+      w.Point({1, 2, 3});
+      w.Begin(kColourFloat);
+      w.Point({1, 1, 1});
+      w.End();
+      for (uint16_t id : c.after) {
+        w.Begin(id);
+        for (int i = 0; i < 5; ++i) w.Float(7.0f);
+        w.End();
+      }
+    }));
+    EXPECT_EQ(scene->omniLightCount, c.spot ? 0 : 1) << c.name;
+    EXPECT_EQ(scene->spotLights != nullptr, c.spot) << c.name;
+    const std::string log = Log();
+    if (c.line) {
+      EXPECT_NE(log.find(Crlf(c.line)), std::string::npos) << c.name << log;
+    } else {
+      EXPECT_EQ(log.find(Crlf("Reading objects ..... . . .. \n\nRead Omni LIGHT data............ \n")),
+                log.find("Reading objects")) << c.name << log;
+    }
+    if (c.spot) {
+      EXPECT_EQ(scene->spotLights->hotspot, 7.0f);
+      EXPECT_EQ(scene->spotLights->target.y, 7.0f);
+    }
+    EXPECT_EQ(log.find("Error in 3ds file"), std::string::npos) << c.name << log;
+  }
+}
+
 TEST_F(EditorReaderTest, SecondFileReplacesTheLog) {
   Read(EditorFile([](Writer& w) { w.WriteMesh(TriangleMesh("first")); }));
   EXPECT_NE(Log().find("OBJECT name: first"), std::string::npos);
