@@ -187,6 +187,22 @@ TEST_F(DeviceCore, CallsOutsideTheRulesFailCleanly) {
   texture->Release();
 }
 
+TEST_F(DeviceCore, TheOfflineAdapterOffersItsOneModeAndTransformHardware) {
+  ASSERT_EQ(d3d->GetAdapterModeCount(D3DADAPTER_DEFAULT), 1u);
+  D3DDISPLAYMODE mode = {};
+  ASSERT_EQ(d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, 0, &mode), D3D_OK);
+  EXPECT_EQ(mode.Width, kWidth);
+  EXPECT_EQ(mode.Height, kHeight);
+  EXPECT_EQ(mode.RefreshRate, 60u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d->EnumAdapterModes(D3DADAPTER_DEFAULT, 1, &mode), D3DERR_INVALIDCALL);
+  D3DCAPS8 caps = {};
+  ASSERT_EQ(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_NE(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0u);
+  EXPECT_EQ(caps.VertexShaderVersion, DWORD(D3DVS_VERSION(1, 1)));
+  EXPECT_EQ(caps.PixelShaderVersion, DWORD(D3DPS_VERSION(1, 4)));
+}
+
 TEST_F(DeviceCore, DefaultStatesAreThoseOfD3D8) {
   DWORD value = 0;
   device->GetRenderState(D3DRS_CULLMODE, &value);
