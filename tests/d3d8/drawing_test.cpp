@@ -387,5 +387,92 @@ TEST_F(Drawing, UntransformedVerticesGoThroughWorldViewProjection) {
   EXPECT_FALSE(lit(35, 11));
 }
 
+TEST_F(Drawing, TransformedGeometryFillsTheViewportFromItsTopLeft) {
+  struct Vertex {
+    float x, y, z;
+    DWORD colour;
+  };
+  // Identity transforms: clip space -1..1 covers exactly the viewport.
+  D3DMATRIX identity = {};
+  identity._11 = identity._22 = identity._33 = identity._44 = 1;
+  device->SetTransform(D3DTS_WORLD, &identity);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  device->SetTransform(D3DTS_PROJECTION, &identity);
+  ScreenSpaceStates(device);
+  UseDiffuseOnly();
+  // The top half of clip space (y > 0) in red, the bottom half in blue.
+  Vertex top[4] = {{-1, 1, 0.5f, 0xFFFF0000}, {1, 1, 0.5f, 0xFFFF0000}, {1, 0, 0.5f, 0xFFFF0000},
+                   {-1, 0, 0.5f, 0xFFFF0000}};
+  Vertex bottom[4] = {{-1, 0, 0.5f, 0xFF0000FF}, {1, 0, 0.5f, 0xFF0000FF},
+                      {1, -1, 0.5f, 0xFF0000FF}, {-1, -1, 0.5f, 0xFF0000FF}};
+  D3DVIEWPORT8 viewport = {16, 8, 32, 16, 0.0f, 1.0f};
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, top, sizeof(Vertex));
+  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, bottom, sizeof(Vertex));
+  std::vector<uint32_t> px = ReadBack();
+  auto at = [&](int x, int y) { return px[y * kWidth + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(16, 8), 0xFF0000u);
+  EXPECT_EQ(at(47, 15), 0xFF0000u);
+  EXPECT_EQ(at(16, 16), 0x0000FFu);
+  EXPECT_EQ(at(47, 23), 0x0000FFu);
+  EXPECT_EQ(at(15, 12), 0u);
+  EXPECT_EQ(at(48, 12), 0u);
+  EXPECT_EQ(at(30, 7), 0u);
+  EXPECT_EQ(at(30, 24), 0u);
+  D3DVIEWPORT8 tooBig = {40, 0, 32, 16, 0.0f, 1.0f};
+  EXPECT_EQ(device->SetViewport(&tooBig), D3DERR_INVALIDCALL);
+}
+
+TEST_F(Drawing, StencilAndColourWriteMaskShapeWhatIsDrawn) {
+  ScreenSpaceStates(device);
+  UseDiffuseOnly();
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+  // Mark a rectangle in the stencil buffer without touching colour.
+  device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+  device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+  device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+  device->SetRenderState(D3DRS_STENCILREF, 1);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+  DrawRect(8, 8, 24, 24, 0xFFFFFFFF);
+  EXPECT_EQ(Pixel(16, 16) & 0xFFFFFF, 0u) << "colour writes were off";
+  // Only the marked pixels take the next draw; it writes green alone.
+  device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+  device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_GREEN);
+  DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
+  device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+  EXPECT_EQ(Pixel(16, 16) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(Pixel(4, 4) & 0xFFFFFF, 0u);
+  EXPECT_EQ(Pixel(24, 16) & 0xFFFFFF, 0u);
+}
+
+TEST_F(Drawing, AlphaTestDiscardsByTheReference) {
+  ScreenSpaceStates(device);
+  UseDiffuseOnly();
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHAREF, 0x80);
+  struct { DWORD func; bool below, equal, above; } cases[] = {
+      {D3DCMP_GREATER, false, false, true},
+      {D3DCMP_GREATEREQUAL, false, true, true},
+      {D3DCMP_LESS, true, false, false},
+      {D3DCMP_NOTEQUAL, true, false, true},
+      {D3DCMP_NEVER, false, false, false},
+  };
+  for (const auto& c : cases) {
+    device->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    DrawRect(0, 0, 8, 8, 0x7FFFFFFF);
+    DrawRect(8, 0, 16, 8, 0x80FFFFFF);
+    DrawRect(16, 0, 24, 8, 0x81FFFFFF);
+    std::vector<uint32_t> px = ReadBack();
+    EXPECT_EQ((px[4 * kWidth + 4] & 0xFFFFFF) != 0, c.below) << c.func;
+    EXPECT_EQ((px[4 * kWidth + 12] & 0xFFFFFF) != 0, c.equal) << c.func;
+    EXPECT_EQ((px[4 * kWidth + 20] & 0xFFFFFF) != 0, c.above) << c.func;
+  }
+}
+
 }  // namespace
 }  // namespace d3d8test
