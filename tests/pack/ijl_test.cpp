@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "pack_test_util.h"
 #include "pack_writer.h"
 
 namespace {
 
-const std::string kImages = std::string(VANTREL_TESTDATA) + "/images/";
+const std::string kImages = packtest::TestImages();
 
 struct Properties : JPEG_CORE_PROPERTIES {
   Properties() { EXPECT_EQ(ijlInit(this), IJL_OK); }
@@ -25,6 +26,7 @@ std::vector<BYTE> Read(const char* file) {
 }
 
 TEST(JpegStandIn, ReadsParametersFromMemoryAndFromAFile) {
+  SKIP_WITHOUT_TEST_IMAGES();
   const std::vector<BYTE> grey = Read("pil_hopper_gray.jpg");
   Properties memory;
   memory.JPGBytes = grey.data();
@@ -49,6 +51,7 @@ TEST(JpegStandIn, ReadsParametersFromMemoryAndFromAFile) {
 }
 
 TEST(JpegStandIn, HeightSignChoosesRowOrderAndPadBytesStayUntouched) {
+  SKIP_WITHOUT_TEST_IMAGES();
   const std::vector<BYTE> jpeg = Read("ijg_testorig.jpg");
   auto decode = [&](INT height, IJL_COLOR color, std::vector<BYTE>* dib) {
     Properties properties;

@@ -20,6 +20,12 @@ inline std::filesystem::path TempFolder() {
   return folder;
 }
 
+// The real-world images, when they are there.
+inline std::string TestImages() { return std::string(VANTREL_TESTDATA) + "/images/"; }
+inline bool HaveTestImages() { return std::filesystem::is_directory(TestImages()); }
+#define SKIP_WITHOUT_TEST_IMAGES() \
+  if (!packtest::HaveTestImages()) GTEST_SKIP() << "no " << packtest::TestImages()
+
 inline std::string WriteTemp(const std::string& fileName, const std::vector<uint8_t>& bytes) {
   const std::string path = (TempFolder() / fileName).string();
   std::FILE* file = std::fopen(path.c_str(), "wb");

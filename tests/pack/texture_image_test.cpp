@@ -14,7 +14,7 @@ namespace {
 
 using namespace platform::d3dx8;
 
-const std::string kImages = std::string(VANTREL_TESTDATA) + "/images/";
+const std::string kImages = packtest::TestImages();
 
 std::vector<uint8_t> ReadImage(const std::string& file) {
   std::vector<uint8_t> bytes;
@@ -54,6 +54,7 @@ std::vector<uint8_t> Reds(const Image& image) {
 }
 
 TEST(DecodeImageFile, RealWorldImagesDecodeToTheirKnownPixels) {
+  SKIP_WITHOUT_TEST_IMAGES();
   struct Case {
     const char* file;
     uint32_t width, height;
@@ -122,6 +123,7 @@ TEST(DecodeImageFile, RealWorldImagesDecodeToTheirKnownPixels) {
 }
 
 TEST(DecodeImageFile, ProgressiveJpegMatchesItsBaselineTwin) {
+  SKIP_WITHOUT_TEST_IMAGES();
   DecodedImage baseline, progressive;
   ASSERT_TRUE(Decode(ReadImage("ijg_testorig.jpg"), &baseline));
   ASSERT_TRUE(Decode(ReadImage("ijg_testprog.jpg"), &progressive));
@@ -177,9 +179,12 @@ TEST(DecodeImageFile, DamagedOrUnknownDataFailsCleanly) {
   std::vector<uint8_t> dibNoTable = MakeDib(1, 1, {0});
   dibNoTable[14] = 8;  // 8 bits a pixel: a 256-colour table should follow
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H'};
-  const std::vector<uint8_t> rle = ReadImage("bmpsuite_pal8rle.bmp");
+  // A run-length BMP cut inside its header and inside its colour table.
+  std::vector<uint8_t> rle = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 64, 0, 0, 0, 40, 0, 0, 0, 4, 0,
+                              0, 0, 4, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0};
+  rle.resize(54 + 16, 0);
   const std::vector<uint8_t> rleHead(rle.begin(), rle.begin() + 40);
-  const std::vector<uint8_t> rleTable(rle.begin(), rle.begin() + 200);
+  const std::vector<uint8_t> rleTable = rle;
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
