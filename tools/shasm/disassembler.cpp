@@ -74,8 +74,9 @@ std::string Float(float f) {
 std::string Disassemble(const Program& program) {
   const Version& v = program.version;
   std::string out = v.Name() + "\n";
-  if (program.commentWords)
-    out += "; " + std::to_string(program.commentWords) + " words of comment blocks are not listed\n";
+  if (program.commentBlocks)
+    out += "; " + std::to_string(program.commentBlocks) + " comment blocks (" +
+           std::to_string(program.commentWords) + " words) are not listed\n";
   for (const Instruction& ins : program.instructions) {
     const OpcodeInfo* info = LookupOpcode(ins.opcode, v);
     std::string line = ins.coissue ? "+ " : "";

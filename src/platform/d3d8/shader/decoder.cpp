@@ -306,6 +306,7 @@ bool Decode(const uint32_t* tokens, size_t count, Program* program, ShaderError*
                                     " words runs past the end of the stream (" +
                                     std::to_string(count) + " words)");
       p.commentWords += static_cast<uint32_t>(words);
+      ++p.commentBlocks;
       pos += 1 + words;
       continue;
     }

@@ -72,7 +72,8 @@ struct Instruction {
 struct Program {
   Version version;
   std::vector<Instruction> instructions;
-  uint32_t commentWords = 0;  // comment blocks are skipped; their size is kept for reports
+  uint32_t commentBlocks = 0;  // comment blocks are skipped; their count and size are kept
+  uint32_t commentWords = 0;   // for reports
   uint32_t tokenCount = 0;    // words in the stream, end token included
 };
 
