@@ -88,6 +88,17 @@ TEST(ShaderPreprocessor, CommandLineDefinesAndRecursionGuard) {
   EXPECT_EQ(r.text, "A\nSELF + 1\n");
 }
 
+TEST(ShaderPreprocessor, MacrosThatDoubleAtEveryLevelAreCut) {
+  std::string source = "#define M0 r0 r0\n";
+  for (int i = 1; i <= 24; ++i)
+    source += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
+  source += "mov M24\n";
+  Result r = RunPreprocessor(source);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error.line, 26);
+  EXPECT_NE(r.error.message.find("expands to more than"), std::string::npos) << r.error.ToString();
+}
+
 TEST(ShaderPreprocessor, ErrorsNameFileLineAndColumn) {
   struct Case {
     const char* source;

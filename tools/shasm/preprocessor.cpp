@@ -22,6 +22,7 @@ namespace {
 constexpr int kMaxIncludeDepth = 32;
 constexpr int kMaxExpansionDepth = 64;
 constexpr size_t kMaxLineLength = 1 << 16;
+constexpr size_t kMaxExpandedTokens = 1 << 16;  // macros that double at every level stop here
 
 struct Token {
   std::string text;
@@ -237,6 +238,9 @@ bool Preprocessor::Expand(const std::vector<Token>& in, std::set<std::string>& d
     disabled.erase(name);
     if (!ok) return false;
     out->insert(out->end(), expanded.begin(), expanded.end());
+    if (out->size() > kMaxExpandedTokens)
+      return Fail(file, line, t.column, "macro " + name + " expands to more than " +
+                                            std::to_string(kMaxExpandedTokens) + " tokens");
     if (!suffix.empty()) {
       Token s;
       s.text = suffix;
