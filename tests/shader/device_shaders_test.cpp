@@ -167,6 +167,27 @@ TEST_F(DeviceShaders, VertexShaderFeedsTheFixedFunctionPixelStage) {
   EXPECT_TRUE(ColourNear(Pixel(32, 24), Argb(0x80 / 255.0f, 0x40 / 255.0f, 1), 2));
 }
 
+TEST_F(DeviceShaders, PixelShaderAfterPretransformedVertices) {
+  // The overlay path: XYZRHW vertices through the fixed vertex stage into a pixel shader whose
+  // c0 carries the strength.
+  const DWORD ps = MakePixelShader("ps.1.1\ntex t0\nmul r0, t0, c0\n");
+  IDirect3DTexture8* texture = MakeTexture(4, 4, [](UINT x, UINT) { return x < 2 ? 0xFFFF8040u : 0xFF40C0FFu; });
+  Begin();
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  device->SetPixelShader(ps);
+  SetPs(0, 0.5f, 0.5f, 0.5f, 0.5f);
+  device->SetVertexShader(kScreenFvf);
+  DrawRect(8, 8, 56, 40, 0xFFFFFFFF);
+  End();
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  EXPECT_TRUE(ColourNear(Pixel(12, 20), Argb(0.5f, 0x40 / 255.0f, 0x20 / 255.0f), 2));
+  EXPECT_TRUE(ColourNear(Pixel(50, 20), Argb(0x20 / 255.0f, 0x60 / 255.0f, 0.5f), 2));
+  EXPECT_TRUE(ColourNear(Pixel(4, 4), 0xFF000000, 0));
+}
+
 TEST_F(DeviceShaders, TexbemReadsTheStageBumpMatrix) {
   const DWORD vs = MakeVertexShader("vs.1.1\nmov oPos, v0\nmov oT0, c0\nmov oT1, c1\n");
   const DWORD ps = MakePixelShader("ps.1.1\ntex t0\ntexbem t1, t0\nmov r0, t1\n");
