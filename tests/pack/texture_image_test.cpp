@@ -149,6 +149,14 @@ TEST(DecodeImageFile, BareDibTopLeftIsTheLastRowInMemory) {
   const std::vector<uint8_t> expected = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
                                          255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255};
   EXPECT_EQ(decoded.image.rgba, expected);
+
+  // The same pixels behind an (unused) two-colour table that a 24-bit DIB may carry.
+  std::vector<uint8_t> withTable = dib;
+  withTable[32] = 2;  // biClrUsed
+  withTable.insert(withTable.begin() + 40, 8, 0x55);
+  DecodedImage tabled;
+  ASSERT_TRUE(Decode(withTable, &tabled, &error)) << error;
+  EXPECT_EQ(tabled.image.rgba, expected);
 }
 
 TEST(DecodeImageFile, RunLengthFourBitBmpExpandsRunsAndDropsWhatLeavesTheImage) {

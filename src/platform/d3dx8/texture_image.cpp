@@ -61,29 +61,37 @@ bool WrapDib(const uint8_t* bytes, size_t size, std::vector<uint8_t>* file, std:
   uint64_t offset = headerSize;
   if (headerSize == 40 && compression == 3) offset += 12;  // BI_BITFIELDS masks
   if (headerSize == 40 && compression == 6) offset += 16;  // with an alpha mask
-  if (bitCount <= 8) {
-    const uint64_t colors = colorsUsed ? colorsUsed : (uint64_t(1) << bitCount);
-    if (colors > 256) {
-      *error = "the DIB's colour table is too large";
-      return false;
-    }
-    offset += colors * 4;
+  // Up to 8 bits a pixel the table holds the colours; deeper DIBs may still carry one, which
+  // the decoder will not skip: it is left out of the copy.
+  const bool deep = bitCount > 8;
+  const uint64_t colors = colorsUsed ? colorsUsed : (deep ? 0 : (uint64_t(1) << bitCount));
+  if (colors > (deep ? 65536u : 256u)) {
+    *error = "the DIB's colour table is too large";
+    return false;
   }
-  if (offset > size) {
+  const uint64_t table = colors * 4;
+  if (offset + table > size) {
     *error = "the DIB ends inside its colour table";
     return false;
   }
-  file->resize(14 + size);
+  const uint64_t kept = deep ? size - table : size;
+  const uint64_t pixelOffset = 14 + offset + (deep ? 0 : table);
+  file->resize(size_t(14 + kept));
   uint8_t* out = file->data();
   out[0] = 'B';
   out[1] = 'M';
-  const uint64_t fileSize = 14 + uint64_t(size);
-  const uint32_t fields[] = {uint32_t(std::min<uint64_t>(fileSize, 0xFFFFFFFFu)), 0,
-                             uint32_t(14 + offset)};
+  const uint32_t fields[] = {uint32_t(std::min<uint64_t>(14 + kept, 0xFFFFFFFFu)), 0,
+                             uint32_t(pixelOffset)};
   for (int f = 0; f < 3; ++f) {
     for (int i = 0; i < 4; ++i) out[2 + 4 * f + i] = uint8_t(fields[f] >> (8 * i));
   }
-  std::memcpy(out + 14, bytes, size);
+  if (deep) {
+    std::memcpy(out + 14, bytes, size_t(offset));
+    std::memcpy(out + 14 + offset, bytes + offset + table, size_t(size - offset - table));
+    std::memset(out + 14 + 32, 0, 4);  // biClrUsed: the table is gone
+  } else {
+    std::memcpy(out + 14, bytes, size);
+  }
   return true;
 }
 
