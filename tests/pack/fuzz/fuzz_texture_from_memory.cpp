@@ -37,6 +37,13 @@ void MakeLevels(const void* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MakeLevels(data, size);
+  // The same bytes behind a BITMAPINFOHEADER size, so that bare DIB headers get explored too.
+  if (size >= 40) {
+    std::vector<uint8_t> dib(data, data + size);
+    dib[0] = 40;
+    dib[1] = dib[2] = dib[3] = 0;
+    MakeLevels(dib.data(), dib.size());
+  }
 
   JPEG_CORE_PROPERTIES properties;
   if (ijlInit(&properties) != IJL_OK) return 0;
