@@ -42,6 +42,10 @@ TEST(ShaderAssembler, EncodesInstructionsAsThePublicFormat) {
       {"vs.1.1", "m4x4 r6, v0, c10", {0x00000014, 0x800F0006, 0x90E40000, 0xA0E4000A}},
       {"vs.1.1", "m3x2 r6.xy, v0, c10", {0x00000018, 0x80030006, 0x90E40000, 0xA0E4000A}},
       {"vs.1.1", "expp r1, v0.w", {0x0000004E, 0x800F0001, 0x90FF0000}},
+      // Scalar instructions without a swizzle read x; a written full swizzle stays.
+      {"vs.1.1", "rcp r0, v0", {0x00000006, 0x800F0000, 0x90000000}},
+      {"vs.1.1", "rsq r0, -v0.xyzw", {0x00000007, 0x800F0000, 0x91E40000}},
+      {"ps.1.1", "mov r0, v0.gbra", {0x00000001, 0x800F0000, 0x90C90000}},
       {"vs.1.1", "mov oFog.x, r0.z", {0x00000001, 0xC0010001, 0x80AA0000}},
       {"vs.1.1", "mov r1, v0.wzyx", {0x00000001, 0x800F0001, 0x901B0000}},
       {"vs.1.1", "def c95, 1.0, -0.5, 0, 2", {0x00000051, 0xA00F005F, 0x3F800000, 0xBF000000, 0x00000000, 0x40000000}},

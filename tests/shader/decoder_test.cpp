@@ -113,7 +113,7 @@ TEST(ShaderDecoder, RejectsMalformedStreamsNamingTheOffset) {
       {"_bx2 in vertex shader", {0xFFFE0101, 0x00000001, 0xC00F0000, 0x94E40000, 0x0000FFFF}, 3, "modifier"},
       {"_x2 source before ps.1.4", {0xFFFF0101, 0x00000001, 0x800F0000, 0x97E40000, 0x0000FFFF}, 3, "modifier"},
       {"unknown source modifier", {0xFFFF0104, 0x00000001, 0x800F0000, 0x9EE40000, 0x0000FFFF}, 3, "unknown source modifier"},
-      {"swizzle in ps.1.1", {0xFFFF0101, 0x00000001, 0x800F0000, 0x901B0000, 0x0000FFFF}, 3, "swizzle"},
+      {"swizzle in ps.1.1", {0xFFFF0101, 0x00000001, 0x800F0000, 0x904E0000, 0x0000FFFF}, 3, "swizzle"},
       {"mask .rg in ps.1.1", {0xFFFF0101, 0x00000001, 0x80030000, 0x90E40000, 0x0000FFFF}, 2, "write mask"},
       {"empty write mask", {0xFFFE0101, 0x00000001, 0xC0000000, 0x90E40000, 0x0000FFFF}, 2, "no component"},
       {"_x8 before ps.1.4", {0xFFFF0101, 0x00000001, 0x830F0000, 0x90E40000, 0x0000FFFF}, 2, "_x8"},

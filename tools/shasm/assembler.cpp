@@ -55,6 +55,7 @@ class LineParser {
     return text_.substr(start, pos_ - start);
   }
   size_t pos() const { return pos_; }
+  bool explicitSwizzle() const { return explicitSwizzle_; }
   void set_pos(size_t p) { pos_ = p; }
   const std::string& text() const { return text_; }
 
@@ -226,9 +227,11 @@ class LineParser {
         return Fail(modStart, "unknown source modifier '_" + modifier + "'");
     }
     s->swizzle = kIdentitySwizzle;
+    explicitSwizzle_ = false;
     if (pos_ < text_.size() && text_[pos_] == '.') {
       ++pos_;
       if (!ParseComponents(false, &s->swizzle)) return false;
+      explicitSwizzle_ = true;
     }
     using M = SourceModifier;
     M m = M::None;
@@ -264,7 +267,14 @@ class LineParser {
   const std::string& text_;
   Diagnostic* error_;
   size_t pos_ = 0;
+  bool explicitSwizzle_ = false;
 };
+
+// Vertex instructions on one scalar: written without a swizzle they read x, as the
+// assemblers of the time encoded them (the instruction itself reads the w of its source).
+bool IsScalarVertexOp(uint16_t op) {
+  return op == kRcp || op == kRsq || op == kExp || op == kLog || op == kExpP || op == kLogP;
+}
 
 bool ParseVersion(const std::string& word, Version* v) {
   std::string w = Lower(word);
@@ -408,6 +418,8 @@ bool AssembleLines(const std::vector<SourceLine>& lines, std::vector<uint32_t>* 
       if (p.AtEnd())
         return p.Fail(p.pos(), std::string(info->name) + " needs " + std::to_string(expected) + " operands");
       if (!p.ParseSource(v, &ins.sources[i])) return false;
+      if (!v.IsPixel() && IsScalarVertexOp(ins.opcode) && !p.explicitSwizzle())
+        ins.sources[i].swizzle = ReplicateSwizzle(0);
     }
     if (!p.AtEnd()) {
       if (p.text()[p.pos()] == ',')

@@ -46,7 +46,11 @@ std::string Source(const Version& v, const Instruction& ins, const SourceParam& 
   std::string reg = Register(v, s.type, s.index, s.relative);
   // Texture coordinate sources of ps.1.4 read as positions, so they print as xyzw.
   const bool coordinates = v.IsPixel() && (ins.opcode == kTex || ins.opcode == kTexCoord);
-  const std::string swizzle = SwizzleText(s.swizzle, v.IsPixel() && !coordinates);
+  std::string swizzle = SwizzleText(s.swizzle, v.IsPixel() && !coordinates);
+  // Scalar vertex instructions read x when no swizzle is written, so a full swizzle is spelt out.
+  const bool scalar = ins.opcode == kRcp || ins.opcode == kRsq || ins.opcode == kExp || ins.opcode == kLog ||
+                      ins.opcode == kExpP || ins.opcode == kLogP;
+  if (!v.IsPixel() && scalar && s.swizzle == kIdentitySwizzle) swizzle = ".xyzw";
   switch (s.modifier) {
     case SourceModifier::None: return reg + swizzle;
     case SourceModifier::Negate: return "-" + reg + swizzle;

@@ -166,11 +166,11 @@ bool CheckDest(const Version& v, const OpcodeInfo& info, uint32_t raw, size_t of
 bool SwizzleAllowed(const Version& v, uint8_t s, bool texSource) {
   if (!v.IsPixel()) return true;
   if (s == kIdentitySwizzle) return true;
-  const bool ps14 = v.minor >= 4;
-  if (texSource) return ps14 && (s == MakeSwizzle(0, 1, 2, 2) || s == MakeSwizzle(0, 1, 3, 3));
-  if (s == ReplicateSwizzle(3)) return true;
-  if (s == ReplicateSwizzle(2)) return v.minor >= 1;
-  return ps14 && (s == ReplicateSwizzle(0) || s == ReplicateSwizzle(1));
+  if (texSource) return v.minor >= 4 && (s == MakeSwizzle(0, 1, 2, 2) || s == MakeSwizzle(0, 1, 3, 3));
+  // Replicates and the three rotations the pixel pipelines of the time offered.
+  return s == ReplicateSwizzle(0) || s == ReplicateSwizzle(1) || s == ReplicateSwizzle(2) ||
+         s == ReplicateSwizzle(3) || s == MakeSwizzle(1, 2, 0, 3) || s == MakeSwizzle(2, 0, 1, 3) ||
+         s == MakeSwizzle(3, 2, 1, 0);
 }
 
 bool ModifierAllowed(const Version& v, const OpcodeInfo& info, SourceModifier m, bool texSource) {

@@ -123,8 +123,8 @@ class VertexTranslator {
     switch (ins.opcode) {
       case kNop: case kDef: return "";
       case kMov:
-        if (ins.dest.type == RegisterType::Address)  // vs.1.1 loads a0 rounding down
-          return "  a0 = int(floor((" + src(0) + ").x));\n";
+        if (ins.dest.type == RegisterType::Address)  // vs.1.1 loads a0 rounding to nearest
+          return "  a0 = int(floor((" + src(0) + ").x + 0.5));\n";
         value = src(0);
         break;
       case kAdd: value = src(0) + " + " + src(1); break;
