@@ -329,8 +329,11 @@ TEST_F(Drawing, IndexedDrawsUseTheBaseVertexAndBothIndexSizes) {
     ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 2, 2), D3D_OK);
     EXPECT_EQ(Pixel(40, 8) & 0xFFFFFF, 0x00FF00u) << format;
     EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u) << format;
-    // Reading past the end of the index buffer is refused rather than drawn.
+    // Reading past the end of the index buffer, or indices past the vertex buffer, are
+    // refused rather than drawn.
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 4, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+        << "index 9 + base 4 lies past the eight vertices";
     device->SetIndices(nullptr, 0);
     ib->Release();
   }
@@ -342,6 +345,15 @@ TEST_F(Drawing, IndexedDrawsUseTheBaseVertexAndBothIndexSizes) {
             D3D_OK);
   EXPECT_EQ(Pixel(40, 8) & 0xFFFFFF, 0x00FF00u);
   EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u);
+  const WORD stray[3] = {4, 5, 8};  // 8 is outside the four vertices from 4
+  EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 4, 4, 1, stray, D3DFMT_INDEX16,
+                                           vertices, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
+  // Non-indexed draws past the end of the vertex buffer are refused too.
+  device->SetStreamSource(0, vb, sizeof(ScreenVertex));
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 4, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, 4, 2), D3D_OK);
+  device->SetStreamSource(0, nullptr, 0);
   vb->Release();
 }
 

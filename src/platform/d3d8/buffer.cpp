@@ -47,6 +47,7 @@ HRESULT BufferStorage::Unlock() {
   if (lockDepth_ == 0) return D3DERR_INVALIDCALL;
   if (--lockDepth_ > 0) return D3D_OK;
   if (lockWrites_ && lockEnd_ > lockBegin_) {
+    ++version;
     if (dirtyEnd_ > dirtyBegin_) {
       dirtyBegin_ = std::min(dirtyBegin_, lockBegin_);
       dirtyEnd_ = std::max(dirtyEnd_, lockEnd_);

@@ -215,7 +215,12 @@ class Device final : public IDirect3DDevice8 {
 
   // draw.cpp
   bool PrepareDraw();
-  bool SetUpVertexInput(GLuint streamZeroBuffer, UINT streamZeroStride);
+  // `verticesRead` is one past the highest vertex the draw reads from the bound streams;
+  // a draw that would read past any stream's buffer is refused. A stream-zero override (the
+  // data of a UP draw) is checked by its caller.
+  bool SetUpVertexInput(GLuint streamZeroBuffer, UINT streamZeroStride, uint64_t verticesRead);
+  // The largest index in [start, start + count) of the bound index buffer.
+  UINT MaxIndex(UINT start, UINT count);
   void SetAttribute(int location, const AttributeSource& source);
   HRESULT UploadStream(const void* data, UINT bytes, UINT alignment, bool indices,
                        UINT* offset);
@@ -303,6 +308,11 @@ class Device final : public IDirect3DDevice8 {
   uint32_t enabledAttributes_ = 0;
   GLuint boundElementBuffer_ = 0;
   DWORD inputLayoutKey_ = ~0u;
+  struct {
+    const BufferStorage* buffer = nullptr;
+    uint32_t version = 0;
+    UINT start = 0, count = 0, max = 0;
+  } maxIndexCache_;
 
   // Programs by the key of the stages they join.
   struct Program {

@@ -57,7 +57,52 @@ void Device::SetAttribute(int location, const AttributeSource& source) {
   attributes_[location] = source;
 }
 
-bool Device::SetUpVertexInput(GLuint streamZeroBuffer, UINT streamZeroStride) {
+namespace {
+
+UINT ElementBytes(DWORD type) {
+  switch (type) {
+    case D3DVSDT_FLOAT1: return 4;
+    case D3DVSDT_FLOAT2: return 8;
+    case D3DVSDT_FLOAT3: return 12;
+    case D3DVSDT_FLOAT4: return 16;
+    case D3DVSDT_SHORT4: return 8;
+    default: return 4;
+  }
+}
+
+template <class Index>
+UINT LargestIndex(const uint8_t* data, UINT count) {
+  UINT largest = 0;
+  for (UINT i = 0; i < count; ++i) {
+    Index value;
+    std::memcpy(&value, data + i * sizeof(Index), sizeof(Index));
+    if (value > largest) largest = value;
+  }
+  return largest;
+}
+
+}  // namespace
+
+UINT Device::MaxIndex(UINT start, UINT count) {
+  const BufferStorage& storage = indices_->storage;
+  auto& cache = maxIndexCache_;
+  if (cache.buffer == &storage && cache.version == storage.version && cache.start == start &&
+      cache.count == count) {
+    return cache.max;
+  }
+  bool wide = indices_->format == D3DFMT_INDEX32;
+  const uint8_t* data = storage.memory.data() + static_cast<size_t>(start) * (wide ? 4 : 2);
+  UINT largest = wide ? LargestIndex<uint32_t>(data, count) : LargestIndex<uint16_t>(data, count);
+  cache.buffer = &storage;
+  cache.version = storage.version;
+  cache.start = start;
+  cache.count = count;
+  cache.max = largest;
+  return largest;
+}
+
+bool Device::SetUpVertexInput(GLuint streamZeroBuffer, UINT streamZeroStride,
+                              uint64_t verticesRead) {
   struct Element {
     UINT stream, offset, reg;
     DWORD type;
@@ -91,6 +136,15 @@ bool Device::SetUpVertexInput(GLuint streamZeroBuffer, UINT streamZeroStride) {
       VertexBuffer* buffer = streams_[e.stream].buffer;
       if (!buffer) {
         LogOnce("draw skipped: no vertex buffer on stream " + std::to_string(e.stream));
+        return false;
+      }
+      // Never let GL read past the buffer, whatever the counts say.
+      uint64_t stride = streams_[e.stream].stride;
+      uint64_t end = e.offset + ElementBytes(e.type);
+      uint64_t last = verticesRead > 0 ? (verticesRead - 1) * stride + end : 0;
+      if (last > buffer->storage.size) {
+        LogOnce("draw skipped: it would read past the vertex buffer on stream " +
+                std::to_string(e.stream));
         return false;
       }
       buffer->storage.Upload();
@@ -185,7 +239,10 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   PrimitiveInfo info;
   if (!DescribePrimitive(type, primitiveCount, &info)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
-  if (!PrepareDraw() || !SetUpVertexInput(0, 0)) return D3DERR_INVALIDCALL;
+  if (!PrepareDraw() ||
+      !SetUpVertexInput(0, 0, static_cast<uint64_t>(startVertex) + info.vertices)) {
+    return D3DERR_INVALIDCALL;
+  }
   glDrawArrays(info.mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(info.vertices));
   return D3D_OK;
 }
@@ -202,7 +259,9 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
       info.vertices > indices_->storage.size / indexSize - startIndex) {
     return D3DERR_INVALIDCALL;
   }
-  if (!PrepareDraw() || !SetUpVertexInput(0, 0)) return D3DERR_INVALIDCALL;
+  uint64_t verticesRead =
+      static_cast<uint64_t>(baseVertexIndex_) + MaxIndex(startIndex, info.vertices) + 1;
+  if (!PrepareDraw() || !SetUpVertexInput(0, 0, verticesRead)) return D3DERR_INVALIDCALL;
   indices_->storage.Upload();
   if (boundElementBuffer_ != indices_->storage.glBuffer) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->storage.glBuffer);
@@ -227,7 +286,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   if (FAILED(UploadStream(vertices, info.vertices * stride, stride, false, &offset))) {
     return D3DERR_INVALIDCALL;
   }
-  if (!SetUpVertexInput(streamBuffer_, stride)) return D3DERR_INVALIDCALL;
+  if (!SetUpVertexInput(streamBuffer_, stride, 0)) return D3DERR_INVALIDCALL;
   glDrawArrays(info.mode, static_cast<GLint>(offset / stride), static_cast<GLsizei>(info.vertices));
   // D3D leaves stream 0 unset after a UP draw.
   SafeRelease(streams_[0].buffer);
@@ -248,14 +307,22 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   if (primitiveCount == 0) return D3D_OK;
   if (!PrepareDraw()) return D3DERR_INVALIDCALL;
   UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
-  // The caller promises indices within [min, min + count); only those vertices are copied.
+  // The caller promises indices within [min, min + count); only those vertices are copied, so
+  // an index beyond them is refused rather than read from someone else's memory.
+  const uint8_t* indexBytes = static_cast<const uint8_t*>(indexData);
+  UINT largest = indexSize == 4 ? LargestIndex<uint32_t>(indexBytes, info.vertices)
+                                : LargestIndex<uint16_t>(indexBytes, info.vertices);
+  if (static_cast<uint64_t>(largest) >= static_cast<uint64_t>(minVertexIndex) + numVertexIndices) {
+    LogOnce("DrawIndexedPrimitiveUP: an index lies outside the vertices given");
+    return D3DERR_INVALIDCALL;
+  }
   UINT vertexBytes = (minVertexIndex + numVertexIndices) * stride;
   UINT vertexOffset = 0, indexOffset = 0;
   if (FAILED(UploadStream(vertices, vertexBytes, stride, false, &vertexOffset)) ||
       FAILED(UploadStream(indexData, info.vertices * indexSize, indexSize, true, &indexOffset))) {
     return D3DERR_INVALIDCALL;
   }
-  if (!SetUpVertexInput(streamBuffer_, stride)) return D3DERR_INVALIDCALL;
+  if (!SetUpVertexInput(streamBuffer_, stride, 0)) return D3DERR_INVALIDCALL;
   glDrawElementsBaseVertex(info.mode, static_cast<GLsizei>(info.vertices),
                            indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                            reinterpret_cast<const void*>(static_cast<uintptr_t>(indexOffset)),

@@ -163,6 +163,7 @@ class BufferStorage {
   DWORD usage;
   D3DPOOL pool;
   std::vector<uint8_t> memory;
+  uint32_t version = 0;  // counts unlocks that wrote
 
  private:
   UINT dirtyBegin_ = 0;
