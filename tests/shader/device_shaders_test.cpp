@@ -102,8 +102,7 @@ TEST_F(DeviceShaders, ConstantsPersistAcrossShaderChangesAndFrames) {
   const DWORD vsA = MakeVertexShader("vs.1.1\nmov oPos, v0\nmov oD0, c20\n");
   const DWORD vsB = MakeVertexShader("vs.1.1\nmov oPos, v0\nadd oD0, c20, c21\n");
   const DWORD psA = MakePixelShader("ps.1.1\nmul r0, v0, c0\n");
-  // def gives this shader its own c1; the value set on the device stays for the others.
-  const DWORD psB = MakePixelShader("ps.1.1\ndef c1, 1, 0, 0, 1\nadd r0, c0, c1\n");
+  const DWORD psB = MakePixelShader("ps.1.1\ndef c1, 0.25, 0.5, 0.75, 1\nmul r0, v0, c1\n");
   SetVs(20, 0.2f, 0.4f, 0.6f, 1);
   SetVs(21, 0.2f, 0.2f, 0.2f, 0);
   SetPs(0, 1, 0.5f, 1, 1);
@@ -122,14 +121,26 @@ TEST_F(DeviceShaders, ConstantsPersistAcrossShaderChangesAndFrames) {
     Quad(0.34f, -1, 1, 1);
     End();
     EXPECT_TRUE(ColourNear(Pixel(5, 24), Argb(0.2f, 0.2f, 0.6f), 2));
-    EXPECT_TRUE(ColourNear(Pixel(32, 24), Argb(1, 0.5f, 1), 2));
+    EXPECT_TRUE(ColourNear(Pixel(32, 24), Argb(0.1f, 0.3f, 0.6f), 2));
     EXPECT_TRUE(ColourNear(Pixel(58, 24), Argb(0.2f, 0.2f, 0.6f), 2));
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
   }
+  // def loaded c1 when psB was set; a later SetPixelShaderConstant overrides it until psB is
+  // set again.
   float c1[4] = {};
   ASSERT_EQ(device->GetPixelShaderConstant(1, c1, 1), D3D_OK);
-  EXPECT_EQ(c1[2], 1.0f);
-  EXPECT_EQ(c1[0], 0.0f);
+  EXPECT_EQ(c1[0], 0.25f);
+  EXPECT_EQ(c1[2], 0.75f);
+  Begin();
+  device->SetVertexShader(vsB);
+  device->SetPixelShader(psB);
+  SetPs(1, 1, 1, 0, 1);
+  Quad(-1, -1, 0, 1);
+  device->SetPixelShader(psB);
+  Quad(0, -1, 1, 1);
+  End();
+  EXPECT_TRUE(ColourNear(Pixel(16, 24), Argb(0.4f, 0.6f, 0), 2));
+  EXPECT_TRUE(ColourNear(Pixel(48, 24), Argb(0.1f, 0.3f, 0.6f), 2));
 }
 
 TEST_F(DeviceShaders, DeclaredConstantsLoadWhenTheShaderIsSet) {

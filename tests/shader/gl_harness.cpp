@@ -2,6 +2,8 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+
 #include "assembler.h"
 #include "host/host.h"
 
@@ -142,8 +144,13 @@ bool Draw(const DrawSpec& spec, Image* image, std::string* error) {
       draw[(4 + i) * 4 + c] = spec.bumpEnv[i][c];
       draw[(12 + i) * 4 + c] = spec.bumpLuminance[i][c];
     }
-  GLuint buffers[3] = {Buffer(draw.data(), draw.size() * 4), Buffer(spec.vsConst.data(), sizeof spec.vsConst),
-                       Buffer(spec.psConst.data(), sizeof spec.psConst)};
+  // Declared and def constants load when the shaders are set, as the device does it.
+  std::array<Vec4, 96> vsConst = spec.vsConst;
+  std::array<Vec4, 8> psConst = spec.psConst;
+  for (const auto& c : vs->layout.constants) std::copy(c.value, c.value + 4, vsConst[c.reg].begin());
+  for (const auto& c : ps->DefinedConstants()) std::copy(c.value, c.value + 4, psConst[c.reg].begin());
+  GLuint buffers[3] = {Buffer(draw.data(), draw.size() * 4), Buffer(vsConst.data(), sizeof vsConst),
+                       Buffer(psConst.data(), sizeof psConst)};
   for (GLuint i = 0; i < 3; ++i) glBindBufferBase(GL_UNIFORM_BUFFER, i, buffers[i]);
 
   std::vector<GLuint> textures;

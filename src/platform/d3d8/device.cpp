@@ -902,6 +902,15 @@ HRESULT Device::SetPixelShader(DWORD handle) {
   if (handle != 0 && (handle > pixelShaders_.size() || !pixelShaders_[handle - 1])) {
     return D3DERR_INVALIDCALL;
   }
+  if (handle != 0) {
+    // A shader's def values are loaded into the constants whenever it is set.
+    for (const DeclaredConstant& constant : pixelShaders_[handle - 1]->code->DefinedConstants()) {
+      if (constant.reg < kPixelShaderConstantCount) {
+        std::memcpy(psConstants_[constant.reg], constant.value, sizeof(constant.value));
+        psConstantsDirty_ = true;
+      }
+    }
+  }
   if (pixelShader_ != handle) {
     pixelShader_ = handle;
     programDirty_ = true;

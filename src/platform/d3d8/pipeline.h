@@ -76,6 +76,9 @@ class PixelShaderCode {
  public:
   virtual ~PixelShaderCode() = default;
   virtual std::string Glsl(const TextureKinds& kinds) const = 0;
+  // The shader's `def` values: loaded into the pixel shader constants whenever the shader is
+  // set, where SetPixelShaderConstant may overwrite them afterwards.
+  virtual std::vector<DeclaredConstant> DefinedConstants() const { return {}; }
 };
 
 // Implemented by the shader translator (src/platform/d3d8/shader/). Both validate the token

@@ -1,7 +1,6 @@
 // ps.1.0 - ps.1.4 to GLSL. Registers are vec4 locals; arithmetic results are kept in the
 // range the hardware of the time had ([-1, 1] before ps.1.4, [-8, 8] in ps.1.4), constants
 // are read clamped to [-1, 1], and the colour is r0 at the end.
-#include <map>
 
 #include "platform/d3d8/shader/glsl.h"
 #include "platform/d3d8/shader/glsl_common.h"
@@ -17,8 +16,6 @@ class PixelTranslator {
   PixelTranslator(const Program& p, const SamplerKinds& kinds) : p_(p), kinds_(kinds) {
     ps14_ = p.version.minor >= 4;
     range_ = ps14_ ? "8.0" : "1.0";
-    for (const Instruction& ins : p.instructions)
-      if (ins.opcode == kDef) defs_[ins.dest.index] = &ins;
   }
 
   std::string Run(const GlslFrame& frame) {
@@ -58,9 +55,7 @@ class PixelTranslator {
       for (int t = 0; t < 4; ++t) out += "  vec4 t" + std::to_string(t) + " = vec4(0.0);\n";
     for (int c = 0; c < 8; ++c) {
       if (!(constants_ & (1u << c))) continue;
-      auto it = defs_.find(c);
-      const std::string value = it != defs_.end() ? glsl::Vec4(it->second->defValues) : "psConst[" + std::to_string(c) + "]";
-      out += "  vec4 c" + std::to_string(c) + " = clamp(" + value + ", -1.0, 1.0);\n";
+      out += "  vec4 c" + std::to_string(c) + " = clamp(psConst[" + std::to_string(c) + "], -1.0, 1.0);\n";
     }
     out += "  vec4 v0 = vD3DColor0;\n  vec4 v1 = vD3DColor1;\n";
     if (padRows_) out += "  float d3dPad0 = 0.0;\n  float d3dPad1 = 0.0;\n";
@@ -258,7 +253,6 @@ class PixelTranslator {
   SamplerKinds kinds_;
   bool ps14_ = false;
   std::string range_;
-  std::map<uint32_t, const Instruction*> defs_;
   uint32_t sampled_ = 0;
   uint32_t constants_ = 0;
   bool padRows_ = false;

@@ -1,6 +1,5 @@
 // vs.1.0 / vs.1.1 to GLSL. Every register becomes a vec4 local; instructions become one
 // statement each, with D3D's rules for the scalar functions written out as helpers.
-#include <map>
 #include <set>
 
 #include "platform/d3d8/shader/glsl.h"
@@ -38,10 +37,7 @@ const char kVertexHelpers[] =
 
 class VertexTranslator {
  public:
-  explicit VertexTranslator(const Program& p) : p_(p) {
-    for (const Instruction& ins : p.instructions)
-      if (ins.opcode == kDef) defs_[ins.dest.index] = &ins;
-  }
+  explicit VertexTranslator(const Program& p) : p_(p) {}
 
   std::string Run(const GlslFrame& frame) {
     std::string body;
@@ -53,8 +49,6 @@ class VertexTranslator {
     if (relative_) {
       // Indexed reads outside c0..c95 read zero rather than whatever lies beyond the array.
       out += "vec4 d3dConstRel(int i) {\n";
-      for (const auto& [index, def] : defs_)
-        out += "  if (i == " + std::to_string(index) + ") return " + glsl::Vec4(def->defValues) + ";\n";
       out += "  return (i >= 0 && i < 96) ? vsConst[i] : vec4(0.0);\n}\n";
     }
     out += "void main() {\n";
@@ -84,11 +78,8 @@ class VertexTranslator {
         if (relative) {
           relative_ = true;
           return "d3dConstRel(a0 + " + std::to_string(index) + ")";
-        } else {
-          auto it = defs_.find(index);
-          if (it != defs_.end()) return glsl::Vec4(it->second->defValues);
-          return "vsConst[" + std::to_string(index) + "]";
         }
+        return "vsConst[" + std::to_string(index) + "]";
       default: return "vec4(0.0)";  // the decoder lets no other type be read
     }
   }
@@ -179,7 +170,6 @@ class VertexTranslator {
   }
 
   const Program& p_;
-  std::map<uint32_t, const Instruction*> defs_;
   std::set<uint32_t> inputs_;
   bool relative_ = false;
 };

@@ -2,6 +2,7 @@
 // extent is measured first (never past a fixed limit), then decoded, validated and only then
 // translated.
 #include <cstring>
+#include <vector>
 
 #include "platform/d3d8/pipeline.h"
 #include "platform/d3d8/shader/declaration.h"
@@ -50,12 +51,28 @@ bool LoadFunction(const DWORD* function, sh::ShaderType type, sh::Program* progr
   return true;
 }
 
+// def values, in stream order so that a register defined twice keeps the last value.
+std::vector<DeclaredConstant> DefinedConstants(const sh::Program& program) {
+  std::vector<DeclaredConstant> out;
+  for (const sh::Instruction& ins : program.instructions) {
+    if (ins.opcode != sh::kDef) continue;
+    DeclaredConstant c;
+    c.reg = ins.dest.index;
+    std::memcpy(c.value, ins.defValues, sizeof c.value);
+    out.push_back(c);
+  }
+  return out;
+}
+
 class TranslatedPixelShader : public PixelShaderCode {
  public:
   explicit TranslatedPixelShader(sh::Program program) : program_(std::move(program)) {}
   std::string Glsl(const TextureKinds& kinds) const override {
     return sh::TranslatePixelProgram(program_, ToSamplerKinds(kinds),
                                      {FragmentPreludeGlsl(kinds), FragmentEpilogueGlsl()});
+  }
+  std::vector<DeclaredConstant> DefinedConstants() const override {
+    return platform::d3d8::DefinedConstants(program_);
   }
 
  private:
@@ -88,6 +105,8 @@ HRESULT TranslateVertexShader(const DWORD* declaration, const DWORD* function,
     std::memcpy(dc.value, c.value, sizeof dc.value);
     code->layout.constants.push_back(dc);
   }
+  // def values load with the declaration's constants whenever the shader is set.
+  for (const DeclaredConstant& c : DefinedConstants(program)) code->layout.constants.push_back(c);
   code->glsl = sh::TranslateVertexProgram(program, {VertexPreludeGlsl(), VertexEpilogueGlsl()});
   *result = std::move(code);
   return D3D_OK;
