@@ -258,6 +258,14 @@ TEST_F(Drawing, AddressModesRepeatMirrorAndClamp) {
     EXPECT_EQ(at(36), beyondFirst) << c.mode;
     EXPECT_EQ(at(44), beyondSecond) << c.mode;
   }
+  // BORDER reads the border colour everywhere outside [0, 1].
+  device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_BORDER);
+  device->SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0xFF0000FF);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  DrawRect(0, 0, 48, 4, 0xFFFFFFFF, -1, 0, 2, 1);
+  std::vector<uint32_t> px = ReadBack();
+  for (int x : {4, 12, 36, 44}) EXPECT_EQ(px[2 * kWidth + x] & 0xFFFFFF, 0x0000FFu) << x;
+  EXPECT_EQ(px[2 * kWidth + 20] & 0xFFFFFF, 0xFF0000u);
   device->SetTexture(0, nullptr);
   texture->Release();
 }

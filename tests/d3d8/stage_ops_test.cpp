@@ -118,6 +118,12 @@ TEST_F(StageOps, EachOperationOnStageZero) {
        [t](float tc, float d, float) { return tc + t.a * d; }, [](float t, float, float) { return t; }},
       {"modulatecolor_addalpha", D3DTOP_MODULATECOLOR_ADDALPHA, T, D, C, D3DTOP_SELECTARG1, T, D, C,
        [t](float tc, float d, float) { return tc * d + t.a; }, [](float t, float, float) { return t; }},
+      {"modulateinvalpha_addcolor", D3DTOP_MODULATEINVALPHA_ADDCOLOR, T, D, C, D3DTOP_SELECTARG1, T, D, C,
+       [t](float tc, float d, float) { return tc + (1 - t.a) * d; }, [](float t, float, float) { return t; }},
+      {"modulateinvcolor_addalpha", D3DTOP_MODULATEINVCOLOR_ADDALPHA, T, D, C, D3DTOP_SELECTARG1, T, D, C,
+       [t](float tc, float d, float) { return (1 - tc) * d + t.a; }, [](float t, float, float) { return t; }},
+      {"blendtexturealphapm", D3DTOP_BLENDTEXTUREALPHAPM, F, D, C, D3DTOP_BLENDTEXTUREALPHAPM, F, D, C,
+       [t](float, float d, float f) { return f + d * (1 - t.a); }, [t](float, float d, float f) { return f + d * (1 - t.a); }},
       {"dotproduct3", D3DTOP_DOTPRODUCT3, T, D, C, D3DTOP_SELECTARG1, D, D, C,
        [t, d](float, float, float) {
          return 4 * ((t.r - 0.5f) * (d.r - 0.5f) + (t.g - 0.5f) * (d.g - 0.5f) + (t.b - 0.5f) * (d.b - 0.5f));
@@ -217,6 +223,17 @@ TEST_F(StageOps, BumpMappingMovesTheNextStagesLookup) {
   device->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, oneBits);
   DrawRect(0, 0, 8, 8, kDiffuse, 0.25f, 0.5f, 0.25f, 0.5f);
   EXPECT_TRUE(ColourNear(Pixel(4, 4, surface), 0xFF00FF00, 2)) << "du moves u";
+  // The luminance variant also scales the next stage's colour by L * scale + offset; the
+  // V8U8 map has no luminance channel and reads L as one.
+  float half = 0.5f, quarter = 0.25f;
+  DWORD halfBits, quarterBits;
+  std::memcpy(&halfBits, &half, 4);
+  std::memcpy(&quarterBits, &quarter, 4);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAPLUMINANCE);
+  device->SetTextureStageState(0, D3DTSS_BUMPENVLSCALE, halfBits);
+  device->SetTextureStageState(0, D3DTSS_BUMPENVLOFFSET, quarterBits);
+  DrawRect(0, 0, 8, 8, kDiffuse, 0.25f, 0.5f, 0.25f, 0.5f);
+  EXPECT_TRUE(ColourNear(Pixel(4, 4, surface), 0xFF00BF00, 2)) << "green scaled by 0.75";
   device->SetTexture(1, nullptr);
   bump->Release();
   colours->Release();
