@@ -28,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   do {
     RenderFrame();
     if (PumpMessages() == 1) return 1;
-  } while (keyDown[VK_ESCAPE] == 0 && !(musicPosition > kEndPosition));
+  } while (keyDown[VK_ESCAPE] == 0 && !PastEndPosition(musicPosition));
   ShowCursor(TRUE);
   BASS_Stop();
   return 0;

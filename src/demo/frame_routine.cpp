@@ -1,25 +1,33 @@
-// Until the content and the soundtrack exist: a cleared screen, and a music position that runs
-// with the clock as the soundtrack would (16-bit stereo at 44.1 kHz), so the demo ends on time.
 #include "demo/frame_routine.h"
 
 #include <d3d8.h>
 
 #include "app/clocks.h"
 #include "app/window_and_device.h"
+#include "app/window_procedure.h"
+#include "demo/content.h"
 #include "demo/music_position.h"
+#include "demo/soundtrack.h"
+#include "pack/pack_file.h"
 
-namespace {
-constexpr uint64_t kBytesPerSecond = 176400;
+void LoadContent() {
+  packFile.OpenPack("Vantrel.dat");
+  SetUpContent();
+  StartSoundtrack();
+  StartDemoClock();
 }
 
-void LoadContent() { StartDemoClock(); }
-
 void RenderFrame() {
-  const uint64_t milliseconds = static_cast<DWORD>(timeGetTime() - clockStart);
-  musicPosition = static_cast<DWORD>(milliseconds * kBytesPerSecond / 1000);
+  musicPosition = BASS_ChannelGetPosition(soundtrackStream);
   device->BeginScene();
-  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
-                D3DCOLOR_XRGB(0x20, 0x30, 0x48), 1.0f, 0);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+  ComposeFrame();
+  if (keyDown[kRestartKey] == 1) {
+    RestartSoundtrack();
+    // The fade cues start again when the music passes their positions again.
+    fadeTimers[0].Reset();
+    fadeTimers[1].Reset();
+  }
   device->EndScene();
   device->Present(nullptr, nullptr, nullptr, nullptr);
   UpdateClocks();

@@ -13,7 +13,9 @@ const char kCaptureUsage[] =
     "presented frame as frame-00000.png, frame-00001.png, ... The exit code is the demo's\n"
     "(0: ended or Escape, 1: window closed); 2 when it could not run or a frame was not written.\n"
     "\n"
-    "  --out DIR|none       where frames go (default: frames); none discards them\n"
+    "  --out DIR|FILE.mp4|none\n"
+    "                       where frames go (default: frames): PNGs in a directory, a video\n"
+    "                       with the soundtrack (needs ffmpeg), or none to discard them\n"
     "  --size WxH           back-buffer size, offered as the one display mode (default 800x600)\n"
     "  --fps N              frames per second of demo time (default 60)\n"
     "  --frames N           end after N frames, as Escape would (default: when the demo ends)\n"
@@ -63,7 +65,7 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
     } else if (arg == "--out") {
       if (!value(&v)) return false;
       if (!*v) {
-        *error = "--out needs a directory or none";
+        *error = "--out needs a directory, a .mp4 file or none";
         return false;
       }
       o.out = v;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "mp4_sink.h"
 #include "png_directory_sink.h"
 
 namespace {
@@ -16,8 +17,8 @@ class DiscardSink : public FrameSink {
 }  // namespace
 
 std::unique_ptr<FrameSink> OpenFrameSink(const std::string& out, UINT fps, std::string* error) {
-  (void)fps;  // a video output will need it
   if (out == "none") return std::make_unique<DiscardSink>();
+  if (IsVideoOutput(out)) return OpenMp4Sink(out, fps, error);
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (!std::filesystem::is_directory(out)) {
