@@ -7,6 +7,7 @@
 #include "app/window_procedure.h"
 #include "demo/frame_routine.h"
 #include "demo/music_position.h"
+#include "pack/pack_file.h"
 
 int PumpMessages() {
   MSG message;
@@ -25,6 +26,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!device) return kExitCannotStart;
   musicPosition = 0;
   LoadContent();
+  if (!packFile.IsOpen()) return kExitCannotStart;
   do {
     RenderFrame();
     if (PumpMessages() == 1) return 1;

@@ -11,7 +11,9 @@
 #include "pack/pack_file.h"
 
 void LoadContent() {
-  packFile.OpenPack("Vantrel.dat");
+  // Without its pack the demo has nothing to show: the reader has said why, and the entry
+  // ends the program (it looks at packFile.IsOpen()).
+  if (!packFile.OpenPack("Vantrel.dat")) return;
   SetUpContent();
   StartSoundtrack();
   StartDemoClock();
