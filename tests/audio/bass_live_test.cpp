@@ -40,8 +40,9 @@ TEST(LiveAudio, PositionGrowsWithPlaybackAndFollowsSeeks) {
   ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
   const auto started = Clock::now();
   DWORD last = 0;
-  int rises = 0;
+  int rises = 0, readings = 0;
   while (MsSince(started) < 400) {
+    ++readings;
     const DWORD now = BASS_ChannelGetPosition(stream);
     EXPECT_GE(now, last) << "the position went backwards";
     EXPECT_EQ(now % 4, 0u);
@@ -49,13 +50,13 @@ TEST(LiveAudio, PositionGrowsWithPlaybackAndFollowsSeeks) {
     last = now;
     Sleep(5);
   }
-  // Smooth: it moved between most readings, not once per device buffer only.
-  EXPECT_GT(rises, 30);
-  // What was played is what the wall clock allows, less at most a few device buffers.
+  // Smooth: it moved between most readings 5 ms apart, not once per 23 ms device buffer only.
+  EXPECT_GT(rises, readings * 2 / 3) << rises << " of " << readings;
+  // Never ahead of the wall clock; behind it by the device's buffers (and by a busy machine).
   const double played = last / 176.4;  // ms
   const double elapsed = MsSince(started);
   EXPECT_LE(played, elapsed + 5.0);
-  EXPECT_GE(played, elapsed - 160.0);
+  EXPECT_GE(played, elapsed - 300.0);
 
   ASSERT_TRUE(BASS_ChannelSetPosition(stream, 0));
   EXPECT_LT(BASS_ChannelGetPosition(stream), 176400u / 20);
