@@ -65,6 +65,15 @@ TEST(LiveAudio, PositionGrowsWithPlaybackAndFollowsSeeks) {
   EXPECT_GT(afterSeek, 0u);
   EXPECT_LT(afterSeek, last);
 
+  // A short stream plays to its end, and its position comes to rest on its length.
+  const auto shortMp3 = ReadWholeFile(TestDataPath("mp3/tinytag_mpeg1_44_1khz_cbr.mp3"));
+  const HSTREAM shortStream =
+      BASS_StreamCreateFile(TRUE, shortMp3.data(), 0, static_cast<DWORD>(shortMp3.size()), 0);
+  ASSERT_NE(shortStream, 0u);
+  ASSERT_TRUE(BASS_StreamPlay(shortStream, FALSE, 0));
+  Sleep(300);
+  EXPECT_EQ(BASS_ChannelGetPosition(shortStream), 17640u);
+
   // Stopping the output holds the position.
   ASSERT_TRUE(BASS_Stop());
   Sleep(60);

@@ -3,7 +3,7 @@
 // rate and channel count.
 //
 // Live host: streams play on the default SDL audio device, and a stream's position is what
-// has been played (handed to the device, less what the device still holds), growing
+// has been played (handed to the device, less the buffer the device still holds), growing
 // smoothly between the device's requests. Offline host: no device is opened; a playing
 // stream's position follows timeGetTime (whole sample frames) and stops at the stream's end.
 #pragma once

@@ -89,7 +89,7 @@ bool DeviceOutput::Seek(StreamChannel* channel, uint64_t position) {
   if (ok) {
     if (channel->converter) SDL_AudioStreamClear(channel->converter);
     channel->runStart = channel->decoder->Tell() / channel->FrameBytes();
-    channel->fedFrames = channel->handedBefore = channel->handedTotal = 0;
+    channel->fedFrames = channel->handedEarlier = channel->handedBefore = channel->handedTotal = 0;
     channel->requestTicks = SDL_GetPerformanceCounter();
     channel->decoderDrained = false;
   }
@@ -99,12 +99,13 @@ bool DeviceOutput::Seek(StreamChannel* channel, uint64_t position) {
 
 uint64_t DeviceOutput::Position(StreamChannel* channel) {
   SDL_LockAudioDevice(device_);
-  // The device plays the latest request's frames from the moment it asked for them: count
-  // what it has been given before, plus what the time since then has played of the rest.
+  // A device asks for more while it still holds one buffer: from its latest request on it
+  // plays what it was handed the time before. Count what it had been given before that,
+  // plus what the time since the request has played of that buffer.
   const double seconds =
       static_cast<double>(SDL_GetPerformanceCounter() - channel->requestTicks) / SDL_GetPerformanceFrequency();
   const uint64_t since = static_cast<uint64_t>(seconds * channel->decoder->Rate());
-  const uint64_t frames = channel->runStart + std::min(channel->handedTotal, channel->handedBefore + since);
+  const uint64_t frames = channel->runStart + std::min(channel->handedBefore, channel->handedEarlier + since);
   SDL_UnlockAudioDevice(device_);
   return std::min(channel->Length(), frames * channel->FrameBytes());
 }
@@ -137,6 +138,7 @@ void DeviceOutput::Fill(uint8_t* out, int bytes) {
     const double waiting = static_cast<double>(SDL_AudioStreamAvailable(c->converter)) / kDeviceFrameBytes *
                            static_cast<double>(c->decoder->Rate()) / rate_;
     const uint64_t waitingFrames = std::min<uint64_t>(c->fedFrames, static_cast<uint64_t>(waiting + 0.5));
+    c->handedEarlier = c->handedBefore;
     c->handedBefore = c->handedTotal;
     c->handedTotal = std::max(c->handedBefore, c->fedFrames - waitingFrames);
     c->requestTicks = now;

@@ -27,9 +27,10 @@ struct StreamChannel {
   _SDL_AudioStream* converter = nullptr;
   uint64_t runStart = 0;
   uint64_t fedFrames = 0;       // decoded into the converter
-  uint64_t handedBefore = 0;    // handed to the device before its latest request
+  uint64_t handedEarlier = 0;   // handed to the device before its last-but-one request
+  uint64_t handedBefore = 0;    // ... before its latest request
   uint64_t handedTotal = 0;     // ... and including it
-  uint64_t requestTicks = 0;    // performance counter at that request
+  uint64_t requestTicks = 0;    // performance counter at the latest request
   bool decoderDrained = false;
 
   uint64_t Length() const { return decoder->LengthBytes(); }
