@@ -11,6 +11,7 @@
 #include "demo/frame_routine.h"
 #include "demo/music_position.h"
 #include "demo/soundtrack.h"
+#include "effects/fades.h"
 #include "platform/host/host.h"
 #include "platform/win32/time_source.h"
 
@@ -122,6 +123,24 @@ TEST_F(FrameRoutine, TheRestartKeyBringsBackAFinishedSoundtrack) {
   keyDown[kRestartKey] = 0;
   FrameAfter(1000);
   EXPECT_EQ(musicPosition, BytesAfter(1000));
+}
+
+TEST_F(FrameRoutine, TheSubtitleFadeStartsAgainAfterARestart) {
+  // One frame with the key held leaves both fade cues idle, wherever earlier frames left them.
+  keyDown[kRestartKey] = 1;
+  FrameAfter(16);
+  keyDown[kRestartKey] = 0;
+  FrameAfter(16);  // position 2820: past 1000, so the subtitle's cue starts at full strength
+  EXPECT_EQ(fadeValue, 1.0f);
+  FrameAfter(4500);
+  FrameAfter(16);  // the cue reads the time its previous update measured: 270 of 540 ticks
+  EXPECT_NEAR(fadeValue, 0.5f, 0.001f);
+
+  keyDown[kRestartKey] = 1;
+  FrameAfter(16);
+  keyDown[kRestartKey] = 0;
+  FrameAfter(16);
+  EXPECT_EQ(fadeValue, 1.0f) << "the restart sent the cue back to its start";
 }
 
 TEST(EndPosition, IsComparedUnsigned) {
