@@ -78,7 +78,7 @@ TEST(DecodeImageFile, RealWorldImagesDecodeToTheirKnownPixels) {
       {"pil_200x32_rgba_tl_raw.tga", 200, 32, ImageFileKind::Tga, "a6d896dc3da5", true},
       {"pil_200x32_rgba_bl_rle.tga", 200, 32, ImageFileKind::Tga, "10ade5a9b656", true, true},
       {"pil_200x32_l_tl_rle.tga", 200, 32, ImageFileKind::Tga, "58b3321ef8ba", false},
-      {"pil_rgba16.tga", 2, 1, ImageFileKind::Tga, "", false},
+      {"pil_rgba16.tga", 2, 1, ImageFileKind::Tga, "b9cc070a91e4", true},
       {"pil_tga_id_field.tga", 100, 100, ImageFileKind::Tga, "bc8657f79f76", false, true},
       {"bmpsuite_rgb24.bmp", 127, 64, ImageFileKind::Bmp, "a235eb027324", false},
       {"bmpsuite_rgb32.bmp", 127, 64, ImageFileKind::Bmp, "a235eb027324", false},
@@ -179,6 +179,24 @@ TEST(DecodeImageFile, RunLengthFourBitBmpExpandsRunsAndDropsWhatLeavesTheImage) 
   ASSERT_TRUE(Decode(bmp, &decoded, &error)) << error;
   ASSERT_EQ(decoded.image.width, 4u);
   EXPECT_EQ(Reds(decoded.image), (std::vector<uint8_t>{30, 40, 50, 60, 10, 20, 10, 20}));
+}
+
+TEST(DecodeImageFile, SixteenBitTgaKeepsItsAlphaBitThroughRuns) {
+  // 2 x 2, run-length, bottom row first, one attribute bit: a run of two opaque blues, then
+  // a transparent red and an opaque green written out.
+  std::vector<uint8_t> tga = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 16, 0x01,
+                              0x81, 0x1F, 0x80, 0x01, 0x00, 0x7C, 0xE0, 0x83};
+  DecodedImage decoded;
+  std::string error;
+  ASSERT_TRUE(Decode(tga, &decoded, &error)) << error;
+  EXPECT_TRUE(decoded.hasAlpha);
+  EXPECT_EQ(decoded.image.rgba, (std::vector<uint8_t>{255, 0, 0, 0, 0, 255, 0, 255,  //
+                                                      0, 0, 255, 255, 0, 0, 255, 255}));
+  // Cut short, the pixels it no longer holds stay transparent black.
+  tga.resize(tga.size() - 2);
+  ASSERT_TRUE(Decode(tga, &decoded, &error)) << error;
+  EXPECT_EQ(std::vector<uint8_t>(decoded.image.rgba.begin(), decoded.image.rgba.begin() + 8),
+            (std::vector<uint8_t>{255, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(DecodeImageFile, DamagedOrUnknownDataFailsCleanly) {

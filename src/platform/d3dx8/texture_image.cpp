@@ -175,6 +175,66 @@ bool ExpandRunLengthBmp(const uint8_t* bytes, size_t size, std::vector<uint8_t>*
   return true;
 }
 
+// 16-bit TGAs keep their alpha in the top bit when the header gives them attribute bits;
+// stb_image drops it, so these are read here (plain and run-length, either origin).
+bool IsTga16(const uint8_t* bytes, size_t size) {
+  return size >= 18 && (bytes[2] == 2 || bytes[2] == 10) && bytes[1] == 0 &&
+         (bytes[16] == 15 || bytes[16] == 16);
+}
+
+bool DecodeTga16(const uint8_t* bytes, size_t size, DecodedImage* out, std::string* error) {
+  const uint32_t width = Get16(bytes + 12), height = Get16(bytes + 14);
+  const uint8_t descriptor = bytes[17];
+  if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide ||
+      uint64_t(width) * height > kMaxImagePixels) {
+    *error = "the TGA has an unusable size";
+    return false;
+  }
+  const bool alpha = bytes[16] == 16 && (descriptor & 0x0F) != 0;
+  const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
+  const bool runLength = bytes[2] == 10;
+  size_t at = 18 + size_t(bytes[0]);
+  out->image.width = width;
+  out->image.height = height;
+  out->image.rgba.assign(size_t(width) * height * 4, 0);
+  auto put = [&](uint64_t index, uint32_t value) {
+    const uint32_t fileRow = uint32_t(index / width), fileColumn = uint32_t(index % width);
+    const uint32_t y = topDown ? fileRow : height - 1 - fileRow;
+    const uint32_t x = rightToLeft ? width - 1 - fileColumn : fileColumn;
+    uint8_t* p = &out->image.rgba[(size_t(y) * width + x) * 4];
+    p[0] = uint8_t(((value >> 10) & 31) * 255 / 31);
+    p[1] = uint8_t(((value >> 5) & 31) * 255 / 31);
+    p[2] = uint8_t((value & 31) * 255 / 31);
+    p[3] = alpha && !(value & 0x8000) ? 0 : 255;
+  };
+  // Pixels the file does not hold stay transparent black.
+  const uint64_t total = uint64_t(width) * height;
+  bool ended = false;
+  for (uint64_t index = 0; index < total && !ended;) {
+    uint32_t count = 1;
+    bool repeat = false;
+    if (runLength) {
+      if (at >= size) break;
+      const uint8_t packet = bytes[at++];
+      count = (packet & 0x7F) + 1u;
+      repeat = packet & 0x80;
+    }
+    for (uint32_t i = 0; i < count && index < total; ++i) {
+      const size_t pixel = repeat ? at : at + 2 * size_t(i);
+      if (pixel >= size || size - pixel < 2) {
+        ended = true;
+        break;
+      }
+      put(index++, Get16(bytes + pixel));
+    }
+    at += repeat ? 2 : 2 * size_t(count);
+  }
+  out->kind = ImageFileKind::Tga;
+  out->hasAlpha = alpha;
+  out->sourceFormat = alpha ? format::kA1R5G5B5 : format::kX1R5G5B5;
+  return true;
+}
+
 struct Tap {
   uint32_t index;
   double weight;
@@ -296,6 +356,8 @@ bool DecodeImageFile(const void* data, size_t size, DecodedImage* out, std::stri
     return false;
   } else if (Starts(bytes, size, "P5", 2) || Starts(bytes, size, "P6", 2)) {
     kind = ImageFileKind::Ppm;
+  } else if (IsTga16(bytes, size)) {
+    return DecodeTga16(bytes, size, out, error);
   } else {
     // TGA has no signature: take the file as one only when its header makes sense.
     kind = ImageFileKind::Tga;
