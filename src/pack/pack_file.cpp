@@ -77,6 +77,12 @@ bool PackFile::OpenPack(const char* path) {
 
   unsigned char countBytes[4];
   if (std::fread(countBytes, 1, 4, file.get()) != 4) {
+    if (std::ferror(file.get())) {
+      // Opened but unreadable (a folder, say): no more use than a missing pack.
+      Report("Cannot read the pack \"" + packPath + "\": " + std::strerror(errno));
+      opened = false;
+      return false;
+    }
     Report("The pack \"" + packPath + "\" is too short to hold a directory");
     return true;
   }

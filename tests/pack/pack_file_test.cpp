@@ -185,6 +185,14 @@ TEST_F(PackFileTest, UnopenablePackFailsWithOneReportNamingPathAndReason) {
   EXPECT_NE(reports[0].find(path), std::string::npos) << reports[0];
   EXPECT_NE(reports[0].find("No such file"), std::string::npos) << reports[0];
   EXPECT_EQ(pack.entryCount, 0u);
+
+  // A folder opens on some systems but cannot be read: the same outcome.
+  reports.clear();
+  const std::string folder = packtest::TempFolder().string();
+  EXPECT_FALSE(pack.OpenPack(folder.c_str()));
+  EXPECT_FALSE(pack.IsOpen());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(folder), std::string::npos) << reports[0];
 }
 
 // Damaged and lying packs: each is reported, the readable part stays usable, none crashes.
