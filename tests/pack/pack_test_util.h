@@ -7,15 +7,27 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace packtest {
 
+// Every test's files go under one folder per test program, removed when the program ends.
+inline std::filesystem::path TempRoot() {
+  return std::filesystem::temp_directory_path() / ("vantrel-pack-" + std::to_string(::getpid()));
+}
+inline struct TempRootRemover {
+  ~TempRootRemover() {
+    std::error_code ignored;
+    std::filesystem::remove_all(TempRoot(), ignored);
+  }
+} tempRootRemover;
+
 inline std::filesystem::path TempFolder() {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                 ("vantrel-pack-" + std::to_string(::getpid())) /
-                                 (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::path folder =
+      TempRoot() / (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::create_directories(folder);
   return folder;
 }
