@@ -68,6 +68,39 @@ TEST_F(TextureRenderTest, MipLevelsHoldTheAveragesOfTheLevelAbove) {
   texture->Release();
 }
 
+TEST_F(TextureRenderTest, AskedSizeFormatAndColourKeyAreHonoured) {
+  // 2 x 2 grown to 4 x 4 with point sampling, in 5-6-5, green keyed out: each texel doubles,
+  // and the keyed green becomes transparent black (0 in a format without alpha).
+  const std::vector<uint8_t> dib = MakeDib(2, 2, {kRed, kGreen, kBlue, kWhite});
+  IDirect3DTexture8* texture = nullptr;
+  D3DXIMAGE_INFO info = {};
+  ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, dib.data(), UINT(dib.size()), 4, 4, 1, 0,
+                                                D3DFMT_R5G6B5, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
+                                                D3DX_FILTER_POINT, kGreen, &info, nullptr,
+                                                &texture),
+            D3D_OK);
+  EXPECT_EQ(info.Width, 2u) << "the source's size, not the texture's";
+  EXPECT_EQ(info.Format, D3DFMT_R8G8B8);
+  ASSERT_EQ(texture->GetLevelCount(), 1u);
+  D3DSURFACE_DESC desc = {};
+  texture->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 4u);
+  EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
+  D3DLOCKED_RECT locked = {};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  auto texel = [&](int x, int y) {
+    return reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(locked.pBits) +
+                                             y * locked.Pitch)[x];
+  };
+  EXPECT_EQ(texel(0, 0), 0xF800);
+  EXPECT_EQ(texel(1, 1), 0xF800);
+  EXPECT_EQ(texel(2, 0), 0x0000);
+  EXPECT_EQ(texel(0, 3), 0x001F);
+  EXPECT_EQ(texel(3, 3), 0xFFFF);
+  texture->UnlockRect(0);
+  texture->Release();
+}
+
 TEST_F(TextureRenderTest, CorruptDataGivesAnErrorAndNoTexture) {
   const std::vector<uint8_t> junk = packtest::Bytes("no picture in here at all, none");
   IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(0x1);
