@@ -853,6 +853,22 @@ HRESULT Device::GetVertexShader(DWORD* handle) {
   return D3D_OK;
 }
 
+namespace {
+
+// Copies `count` registers between a constant table and the caller, refusing ranges past its end.
+HRESULT CopyConstants(float (*table)[4], DWORD tableSize, DWORD reg, DWORD count, const void* from,
+                      void* to) {
+  if (!(from || to) || reg > tableSize || count > tableSize - reg) return D3DERR_INVALIDCALL;
+  if (from) {
+    std::memcpy(table[reg], from, count * 4 * sizeof(float));
+  } else {
+    std::memcpy(to, table[reg], count * 4 * sizeof(float));
+  }
+  return D3D_OK;
+}
+
+}  // namespace
+
 HRESULT Device::DeleteVertexShader(DWORD handle) {
   size_t index = VertexIndex(handle);
   if (!(handle & 1) || handle < 3 || index >= vertexShaders_.size() || !vertexShaders_[index]) {
@@ -868,20 +884,15 @@ HRESULT Device::DeleteVertexShader(DWORD handle) {
 }
 
 HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) {
-  if (!data || reg > kVertexShaderConstantCount || count > kVertexShaderConstantCount - reg) {
-    return D3DERR_INVALIDCALL;
-  }
-  std::memcpy(vsConstants_[reg], data, count * 4 * sizeof(float));
-  vsConstantsDirty_ = true;
-  return D3D_OK;
+  if (!data) return D3DERR_INVALIDCALL;
+  const HRESULT hr = CopyConstants(vsConstants_, kVertexShaderConstantCount, reg, count, data, nullptr);
+  if (SUCCEEDED(hr)) vsConstantsDirty_ = true;
+  return hr;
 }
 
 HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count) {
-  if (!data || reg > kVertexShaderConstantCount || count > kVertexShaderConstantCount - reg) {
-    return D3DERR_INVALIDCALL;
-  }
-  std::memcpy(data, vsConstants_[reg], count * 4 * sizeof(float));
-  return D3D_OK;
+  if (!data) return D3DERR_INVALIDCALL;
+  return CopyConstants(vsConstants_, kVertexShaderConstantCount, reg, count, nullptr, data);
 }
 
 HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle) {
@@ -937,20 +948,15 @@ HRESULT Device::DeletePixelShader(DWORD handle) {
 }
 
 HRESULT Device::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count) {
-  if (!data || reg > kPixelShaderConstantCount || count > kPixelShaderConstantCount - reg) {
-    return D3DERR_INVALIDCALL;
-  }
-  std::memcpy(psConstants_[reg], data, count * 4 * sizeof(float));
-  psConstantsDirty_ = true;
-  return D3D_OK;
+  if (!data) return D3DERR_INVALIDCALL;
+  const HRESULT hr = CopyConstants(psConstants_, kPixelShaderConstantCount, reg, count, data, nullptr);
+  if (SUCCEEDED(hr)) psConstantsDirty_ = true;
+  return hr;
 }
 
 HRESULT Device::GetPixelShaderConstant(DWORD reg, void* data, DWORD count) {
-  if (!data || reg > kPixelShaderConstantCount || count > kPixelShaderConstantCount - reg) {
-    return D3DERR_INVALIDCALL;
-  }
-  std::memcpy(data, psConstants_[reg], count * 4 * sizeof(float));
-  return D3D_OK;
+  if (!data) return D3DERR_INVALIDCALL;
+  return CopyConstants(psConstants_, kPixelShaderConstantCount, reg, count, nullptr, data);
 }
 
 }  // namespace platform::d3d8
