@@ -2,26 +2,7 @@
 // level above.
 #pragma once
 
-#include <d3d8.h>
-
-struct PALETTEENTRY;
-
-#ifndef D3DX_DEFAULT
-#define D3DX_DEFAULT ((UINT)-1)
-#endif
-
-#ifndef D3DX_FILTER_NONE
-#define D3DX_FILTER_NONE (1 << 0)
-#define D3DX_FILTER_POINT (2 << 0)
-#define D3DX_FILTER_LINEAR (3 << 0)
-#define D3DX_FILTER_TRIANGLE (4 << 0)
-#define D3DX_FILTER_BOX (5 << 0)
-#define D3DX_FILTER_MIRROR_U (1 << 16)
-#define D3DX_FILTER_MIRROR_V (2 << 16)
-#define D3DX_FILTER_MIRROR_W (4 << 16)
-#define D3DX_FILTER_MIRROR (7 << 16)
-#define D3DX_FILTER_DITHER (8 << 16)
-#endif
+#include "d3dx8core.h"
 
 // The device's cube texture; levels 0 (or D3DX_DEFAULT) asks for the whole
 // chain down to 1 x 1, and an edge of 0 or D3DX_DEFAULT for 256.

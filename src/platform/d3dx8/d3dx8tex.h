@@ -1,26 +1,7 @@
 // D3DX8 stand-in: texture creation from an image file held in memory.
 #pragma once
 
-#include <d3d8.h>
-
-struct PALETTEENTRY;
-
-#ifndef D3DX_DEFAULT
-#define D3DX_DEFAULT ((UINT)-1)
-#endif
-
-#ifndef D3DX_FILTER_NONE
-#define D3DX_FILTER_NONE (1 << 0)
-#define D3DX_FILTER_POINT (2 << 0)
-#define D3DX_FILTER_LINEAR (3 << 0)
-#define D3DX_FILTER_TRIANGLE (4 << 0)
-#define D3DX_FILTER_BOX (5 << 0)
-#define D3DX_FILTER_MIRROR_U (1 << 16)
-#define D3DX_FILTER_MIRROR_V (2 << 16)
-#define D3DX_FILTER_MIRROR_W (4 << 16)
-#define D3DX_FILTER_MIRROR (7 << 16)
-#define D3DX_FILTER_DITHER (8 << 16)
-#endif
+#include "d3dx8core.h"
 
 #ifndef D3DXERR_INVALIDDATA
 #define D3DXERR_INVALIDDATA MAKE_D3DHRESULT(2905)
