@@ -2,6 +2,7 @@
 
 #include <bass.h>
 
+#include "app/error_box.h"
 #include "app/setup_dialog.h"
 #include "app/window_and_device.h"
 #include "app/window_procedure.h"
@@ -20,7 +21,13 @@ int PumpMessages() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  if (RunSetupDialog(instance) == 0) return 0;
+  const INT_PTR answer = RunSetupDialog(instance);
+  if (answer == 0) return 0;
+  // Going on without answers would open a device of no size.
+  if (answer < 0) {
+    ShowError("The setup dialog could not be shown.");
+    return kExitCannotStart;
+  }
   CreateWindowAndDevice();
   // Without a device every frame would fail; the error box has already told the user why.
   if (!device) return kExitCannotStart;

@@ -51,7 +51,9 @@ HRESULT CreateWindowAndDevice() {
 
   const DWORD behaviour = s.hardwareVertexProcessing == 1 ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                           : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
-  const HRESULT created = direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, mainWindow,
+  // "Ref Device" asks for the software rasteriser; the other choices draw on the GL driver.
+  const D3DDEVTYPE type = s.referenceDevice ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
+  const HRESULT created = direct3D->CreateDevice(D3DADAPTER_DEFAULT, type, mainWindow,
                                                  behaviour, &parameters, &device);
   // Every drawing step needs the device: without one, say so instead of failing later.
   if (FAILED(created) || !device) {

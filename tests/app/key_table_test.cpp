@@ -11,16 +11,6 @@
 
 namespace {
 
-class Offline : public testing::Environment {
- public:
-  void SetUp() override {
-    platform::host::OfflineOptions options;
-    std::string error;
-    ASSERT_TRUE(platform::host::Initialize(&options, &error)) << error;
-  }
-};
-const auto* const environment = testing::AddGlobalTestEnvironment(new Offline);
-
 class KeyTable : public testing::Test {
  protected:
   void SetUp() override {

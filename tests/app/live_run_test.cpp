@@ -15,13 +15,20 @@
 
 // After gtest: Xlib's macros (None, Bool, Status) would collide with gtest's names.
 #include <X11/Xlib.h>
+#undef None  // not needed below, and it collides with names in the stand-in headers
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include "app/resource_ids.h"
+#include "platform/win32/dialog_font.h"
+#include "platform/win32/program_resources.h"
+
 extern char** environ;
 
 namespace {
+
+const char kDialogTitle[] = "Engine setup......... . . . .  . ";
 
 using Clock = std::chrono::steady_clock;
 
@@ -68,7 +75,11 @@ class LiveRun : public testing::Test {
     if (!name || !*name) GTEST_SKIP() << "no display (scripts/test starts Xvfb)";
     // The demo may close its window while we still talk to it; that is not an error here.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    display = XOpenDisplay(nullptr);
+    // A busy server may turn a connection away for a moment.
+    for (int attempt = 0; attempt < 10 && !display; ++attempt) {
+      display = XOpenDisplay(nullptr);
+      if (!display) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
     ASSERT_NE(display, nullptr) << "DISPLAY is set but cannot be opened";
   }
   void TearDown() override {
@@ -85,11 +96,11 @@ class LiveRun : public testing::Test {
     ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
   }
 
-  // The demo's window, once it is mapped; 0 after the deadline.
-  Window WaitForWindow() {
+  // A window of the demo's, once it is mapped; 0 after the deadline.
+  Window WaitForWindow(const char* title = "Engine") {
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (Clock::now() < deadline) {
-      Window w = FindNamed(display, DefaultRootWindow(display), "Engine", pid);
+      Window w = FindNamed(display, DefaultRootWindow(display), title, pid);
       XWindowAttributes a;
       if (w && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable) return w;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -125,6 +136,24 @@ class LiveRun : public testing::Test {
     XFlush(display);
   }
 
+  // Through the setup dialog with Enter, as a user taking the pre-selections would.
+  Window StartThroughTheDialog() {
+    Start();
+    const Window dialog = WaitForWindow(kDialogTitle);
+    if (!dialog) return 0;
+    SendKey(dialog, XK_Return, KeyPress);
+    SendKey(dialog, XK_Return, KeyRelease);
+    return WaitForWindow();
+  }
+
+  unsigned long Pixel(Window w, int x, int y) {
+    XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFFul;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
   // The exit code, or -1 when the program did not end in time.
   int WaitForExit(std::chrono::steady_clock::duration limit) {
     const auto deadline = Clock::now() + limit;
@@ -146,8 +175,7 @@ class LiveRun : public testing::Test {
 }  // namespace
 
 TEST_F(LiveRun, EngineWindowEndsWithZeroOnEscape) {
-  Start();
-  const Window w = WaitForWindow();
+  const Window w = StartThroughTheDialog();
   ASSERT_NE(w, 0u) << "no window titled Engine appeared";
   XWindowAttributes a;
   XGetWindowAttributes(display, w, &a);
@@ -167,8 +195,7 @@ TEST_F(LiveRun, EngineWindowEndsWithZeroOnEscape) {
 }
 
 TEST_F(LiveRun, ClosingTheWindowEndsWithOne) {
-  Start();
-  const Window w = WaitForWindow();
+  const Window w = StartThroughTheDialog();
   ASSERT_NE(w, 0u) << "no window titled Engine appeared";
   int exitCode = -1;
   for (int i = 0; i < 20 && exitCode == -1; ++i) {
@@ -176,4 +203,71 @@ TEST_F(LiveRun, ClosingTheWindowEndsWithOne) {
     exitCode = WaitForExit(std::chrono::seconds(1));
   }
   EXPECT_EQ(exitCode, 1);
+}
+
+TEST_F(LiveRun, SetupDialogLooksAsItsTemplateSays) {
+  Start();
+  const Window w = WaitForWindow(kDialogTitle);
+  ASSERT_NE(w, 0u) << "no setup dialog appeared";
+  TTF_Font* font = platform::win32::OpenDialogFont(8, nullptr);
+  ASSERT_NE(font, nullptr);
+  const auto m = platform::win32::MetricsForFont(font);
+  auto px = [&](int dluX) { return platform::win32::DialogUnitsToPixels(dluX, m.baseX, 4); };
+  auto py = [&](int dluY) { return platform::win32::DialogUnitsToPixels(dluY, m.baseY, 8); };
+
+  XWindowAttributes a;
+  XGetWindowAttributes(display, w, &a);
+  EXPECT_EQ(a.width, px(214));
+  EXPECT_EQ(a.height, py(129));
+  // Painting starts right after the window appears.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Pixel(w, px(205), py(2)), 0xD4D0C8ul) << "the dialog face";
+  EXPECT_EQ(Pixel(w, px(5), py(103)), 0x000000ul) << "OK, focused, wears the default frame";
+  EXPECT_EQ(Pixel(w, px(5) + 1, py(103) + 1), 0xFFFFFFul) << "OK's raised bevel";
+  EXPECT_EQ(Pixel(w, px(7), py(18)), 0x808080ul) << "the resolution list's sunken field";
+  EXPECT_EQ(Pixel(w, px(9), py(43)), 0x808080ul) << "the device list's sunken field";
+  EXPECT_EQ(Pixel(w, px(113), py(6)), 0x000000ul) << "the picture's border";
+  const HRSRC r = FindResourceA(nullptr, MAKEINTRESOURCEA(kSetupPictureId), RT_BITMAP);
+  ASSERT_NE(r, nullptr);
+  platform::win32::DecodedImage picture;
+  ASSERT_TRUE(platform::win32::DecodeBitmapResource(
+      static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, r))), SizeofResource(nullptr, r),
+      &picture));
+  for (const auto& [x, y] : {std::pair{64, 64}, std::pair{10, 100}, std::pair{127, 0}}) {
+    const uint8_t* p = &picture.rgba[(size_t(y) * picture.width + x) * 4];
+    const unsigned long expected = (p[0] << 16) | (p[1] << 8) | p[2];
+    EXPECT_EQ(Pixel(w, px(113) + 1 + x, py(6) + 1 + y), expected) << x << "," << y;
+  }
+
+  // Escape is Cancel: the program ends with 0 and the demo's window never appears.
+  SendKey(w, XK_Escape, KeyPress);
+  int exitCode = -1;
+  bool engineSeen = false;
+  for (int i = 0; i < 100 && exitCode == -1; ++i) {
+    engineSeen |= FindNamed(display, DefaultRootWindow(display), "Engine", pid) != 0;
+    exitCode = WaitForExit(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_FALSE(engineSeen);
+}
+
+TEST_F(LiveRun, EnterStartsTheDemoInThePreselectedMode) {
+  const Window w = StartThroughTheDialog();
+  ASSERT_NE(w, 0u) << "no window titled Engine appeared after Enter";
+  XWindowAttributes a;
+  XGetWindowAttributes(display, w, &a);
+  EXPECT_EQ(a.width, 800) << "without a window manager the outer size is the client size";
+  EXPECT_EQ(a.height, 600);
+}
+
+TEST_F(LiveRun, SetupDialogCloseBoxEndsWithZero) {
+  Start();
+  const Window w = WaitForWindow(kDialogTitle);
+  ASSERT_NE(w, 0u) << "no setup dialog appeared";
+  int exitCode = -1;
+  for (int i = 0; i < 20 && exitCode == -1; ++i) {
+    SendClose(w);
+    exitCode = WaitForExit(std::chrono::seconds(1));
+  }
+  EXPECT_EQ(exitCode, 0);
 }

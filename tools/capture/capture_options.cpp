@@ -16,7 +16,8 @@ const char kCaptureUsage[] =
     "  --out DIR|FILE.mp4|none\n"
     "                       where frames go (default: frames): PNGs in a directory, a video\n"
     "                       with the soundtrack (needs ffmpeg), or none to discard them\n"
-    "  --size WxH           back-buffer size, offered as the one display mode (default 800x600)\n"
+    "  --size WxH           back-buffer size, offered as the one display mode (default 800x600,\n"
+    "                       at least 640x480)\n"
     "  --fps N              frames per second of demo time (default 60)\n"
     "  --frames N           end after N frames, as Escape would (default: when the demo ends)\n"
     "  --keys SCRIPT        key presses: KEY@FRAME (pressed after frame FRAME is drawn, released\n"
@@ -73,9 +74,11 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
       if (!value(&v)) return false;
       const char* x = std::strchr(v, 'x');
       unsigned long w = 0, h = 0;
+      // The setup dialog offers no mode below 640x480.
       if (!x || !ParseNumber(std::string(v, x).c_str(), 16384, &w) ||
-          !ParseNumber(x + 1, 16384, &h) || w == 0 || h == 0) {
-        *error = std::string("--size wants WIDTHxHEIGHT from 1x1 to 16384x16384, not '") + v + "'";
+          !ParseNumber(x + 1, 16384, &h) || w < 640 || h < 480) {
+        *error = std::string("--size wants WIDTHxHEIGHT from 640x480 to 16384x16384, not '") + v +
+                 "'";
         return false;
       }
       o.offline.width = static_cast<UINT>(w);

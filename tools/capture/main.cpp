@@ -8,6 +8,7 @@
 
 #include "capture_options.h"
 #include "frame_sink.h"
+#include "setup_answer.h"
 #include "platform/host/host.h"
 #include "platform/win32/window_system.h"
 
@@ -96,6 +97,9 @@ int main(int argc, char** argv) {
     }
     progress.Show(index, false);
   };
+
+  const platform::host::OfflineOptions answers = options.offline;
+  options.offline.dialogAnswer = [answers](HWND dialog) { AnswerSetupDialog(answers, dialog); };
 
   if (!platform::host::Initialize(&options.offline, &error)) {
     std::fprintf(stderr, "vantrel-capture: %s\n", error.c_str());

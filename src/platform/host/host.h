@@ -28,6 +28,10 @@ struct OfflineOptions {
   bool windowed = false;
   bool tripleBuffering = true;
   bool cancel = false;
+  // Answers a modal dialog once it is initialised: the capture tool turns its options into
+  // control changes and ends the dialog. Key input it posts is handled as the user's; when the
+  // dialog is still open afterwards, its default button is pressed.
+  std::function<void(HWND dialog)> dialogAnswer;
   // Called with every presented frame: rows top first, 4 bytes a pixel in B, G, R, A order.
   std::function<void(int frameIndex, const uint8_t* bgra, UINT width, UINT height)> frameSink;
 };

@@ -13,7 +13,6 @@ namespace {
 struct ModifierState {
   bool alt = false;
   bool ctrl = false;
-  bool shift = false;
 };
 
 ModifierState& Modifiers() {
@@ -31,6 +30,34 @@ void HandleSdlEvent(const SDL_Event& e) {
       if (vk) PostKeyInput(target, vk, e.type == SDL_KEYDOWN, e.key.repeat != 0);
       break;
     }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (e.button.button != SDL_BUTTON_LEFT) break;
+      const HWND target = WindowFromNativeId(e.button.windowID);
+      if (target)
+        PostMessageA(target, e.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP,
+                     e.type == SDL_MOUSEBUTTONDOWN ? VK_LBUTTON : 0,
+                     MAKELPARAM(e.button.x, e.button.y));
+      break;
+    }
+    case SDL_MOUSEMOTION: {
+      const HWND target = WindowFromNativeId(e.motion.windowID);
+      if (target)
+        PostMessageA(target, WM_MOUSEMOVE, (e.motion.state & SDL_BUTTON_LMASK) ? VK_LBUTTON : 0,
+                     MAKELPARAM(e.motion.x, e.motion.y));
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      const HWND target = WindowFromNativeId(e.wheel.windowID);
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      const int delta = (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) *
+                        WHEEL_DELTA;
+      if (target)
+        PostMessageA(target, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)),
+                     MAKELPARAM(x, y));
+      break;
+    }
     case SDL_WINDOWEVENT: {
       const HWND target = WindowFromNativeId(e.window.windowID);
       Window* w = FindWindowRecord(target);
@@ -43,6 +70,10 @@ void HandleSdlEvent(const SDL_Event& e) {
           PostMessageA(target, WM_SIZE, 0,
                        static_cast<LPARAM>((static_cast<DWORD>(e.window.data2) << 16) |
                                            (static_cast<DWORD>(e.window.data1) & 0xFFFF)));
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+          PostMessageA(target, WM_PAINT, 0, 0);
           break;
         case SDL_WINDOWEVENT_MINIMIZED:
           w->minimized = true;
@@ -67,8 +98,19 @@ void PostKeyInput(HWND window, UINT virtualKey, bool down, bool repeat) {
   const KeyMessage m = ComposeKeyMessage(virtualKey, down, repeat, mods.alt, mods.ctrl);
   if (virtualKey == VK_MENU) mods.alt = down;
   if (virtualKey == VK_CONTROL) mods.ctrl = down;
-  if (virtualKey == VK_SHIFT) mods.shift = down;
   PostMessageA(window, m.message, virtualKey, m.lParam);
+}
+
+namespace {
+bool shiftAtRetrieval = false;
+}
+
+bool ShiftHeld() { return shiftAtRetrieval; }
+
+void NoteRetrievedMessage(const MSG& m) {
+  if (m.wParam != VK_SHIFT) return;
+  if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) shiftAtRetrieval = true;
+  if (m.message == WM_KEYUP || m.message == WM_SYSKEYUP) shiftAtRetrieval = false;
 }
 
 void PostCloseRequest(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
@@ -91,7 +133,7 @@ bool WaitForHostInput() {
 BOOL TranslateMessage(const MSG* msg) {
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
   const UINT vk = static_cast<UINT>(msg->wParam);
-  const bool shift = platform::win32::Modifiers().shift;
+  const bool shift = platform::win32::ShiftHeld();
   WPARAM ch = 0;
   if (vk >= 'A' && vk <= 'Z') {
     ch = shift ? vk : vk - 'A' + 'a';

@@ -57,7 +57,10 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
   for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
     if (!platform::win32::Matches(*it, window, filterMin, filterMax)) continue;
     *msg = *it;
-    if (removeFlags & PM_REMOVE) q.posted.erase(it);
+    if (removeFlags & PM_REMOVE) {
+      q.posted.erase(it);
+      platform::win32::NoteRetrievedMessage(*msg);
+    }
     return TRUE;
   }
   const bool quitWanted = (filterMin == 0 && filterMax == 0) ||

@@ -88,6 +88,15 @@ HWND WindowFromNativeId(unsigned id) {
   return nullptr;
 }
 
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND h : Manager().creationOrder) {
+    Window* w = FindWindowRecord(h);
+    if (w && w->parent == parent && (w->style & WS_CHILD)) children.push_back(h);
+  }
+  return children;
+}
+
 HWND FocusWindow() {
   auto& order = Manager().creationOrder;
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
@@ -139,16 +148,21 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->width = width == CW_USEDEFAULT ? 640 : std::max(0, width);
   w->height = height == CW_USEDEFAULT ? 480 : std::max(0, height);
   w->parent = parent;
+  if (style & WS_CHILD) w->controlId = static_cast<int>(reinterpret_cast<intptr_t>(menu));
 
   if (!(style & WS_CHILD) && platform::win32::Live()) {
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
+    const bool dialog = w->className == platform::win32::kDialogClassName;
+    Uint32 flags = SDL_WINDOW_HIDDEN | (dialog ? 0 : SDL_WINDOW_OPENGL);
     if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
     if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
-    const int sx = x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : x;
-    const int sy = y == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : y;
+    // A centred dialog is centred on the screen, whatever its template says.
+    const bool centred = dialog && (style & DS_CENTER);
+    const int sx = centred ? SDL_WINDOWPOS_CENTERED : x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : x;
+    const int sy = centred ? SDL_WINDOWPOS_CENTERED : y == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : y;
     w->native = SDL_CreateWindow(w->title.c_str(), sx, sy, std::max(1, w->width),
                                  std::max(1, w->height), flags);
     if (!w->native) return nullptr;
+    platform::win32::SetProgramIcon(w->native);
   }
 
   const HWND handle = w->handle;
@@ -187,10 +201,7 @@ BOOL DestroyWindow(HWND window) {
   auto& m = platform::win32::Manager();
   // Children go first, the way Windows tears a window tree down after WM_DESTROY.
   SendMessageA(window, WM_DESTROY, 0, 0);
-  std::vector<HWND> children;
-  for (auto& [handle, rec] : m.windows)
-    if (rec->parent == window && (rec->style & WS_CHILD)) children.push_back(handle);
-  for (HWND child : children) DestroyWindow(child);
+  for (HWND child : platform::win32::ChildWindows(window)) DestroyWindow(child);
   SendMessageA(window, WM_NCDESTROY, 0, 0);
   w = FindWindowRecord(window);
   if (!w) return TRUE;
@@ -226,10 +237,14 @@ BOOL ShowWindow(HWND window, int command) {
         const bool firstShow = !(SDL_GetWindowFlags(w->native) & SDL_WINDOW_SHOWN);
         SDL_ShowWindow(w->native);
         if (command == SW_RESTORE || command == SW_SHOWNORMAL) SDL_RestoreWindow(w->native);
-        if (firstShow) platform::win32::FitOuterSize(*w);
+        if (firstShow && !w->clientSized) platform::win32::FitOuterSize(*w);
       }
       break;
   }
+  if (w->visible)
+    w->style |= WS_VISIBLE;
+  else
+    w->style &= ~WS_VISIBLE;
   if (w->visible != wasVisible) SendMessageA(window, WM_SHOWWINDOW, w->visible ? TRUE : FALSE, 0);
   return wasVisible ? TRUE : FALSE;
 }

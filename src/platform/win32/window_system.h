@@ -25,6 +25,10 @@ HWND FocusWindow();
 // The Alt and Ctrl state is taken from the keys passed here.
 void PostKeyInput(HWND window, UINT virtualKey, bool down, bool repeat);
 
+// Whether Shift was down when the key message retrieved last was made (as GetKeyState answers
+// on Windows: in step with the queue, not with the keyboard).
+bool ShiftHeld();
+
 // Queues what the close box (or the window manager's close request) produces.
 void PostCloseRequest(HWND window);
 
