@@ -52,7 +52,7 @@ TEST_F(CaptureVideo, WritesAPlayableVideoWithTheSoundtrackTheSameEveryTime) {
   if (Shell("command -v ffmpeg").exitCode != 0) GTEST_SKIP() << "ffmpeg is not installed (scripts/deps installs it)";
   const fs::path first = dir / "first.mp4", second = dir / "second.mp4";
   for (const fs::path& out : {first, second}) {
-    const Outcome run = Shell(std::string(CAPTURE_PROGRAM) + " --frames 120 --size 160x120 --out " + out.string());
+    const Outcome run = Shell(std::string(CAPTURE_PROGRAM) + " --frames 120 --size 640x480 --out " + out.string());
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("with sound"), std::string::npos) << run.output;
   }
@@ -61,7 +61,7 @@ TEST_F(CaptureVideo, WritesAPlayableVideoWithTheSoundtrackTheSameEveryTime) {
   const Outcome probe = Shell("ffprobe -v error -show_entries stream=codec_type,nb_frames,width,height,channels,sample_rate "
                           "-show_entries format=duration -of default=noprint_wrappers=1 " + first.string());
   ASSERT_EQ(probe.exitCode, 0) << probe.output;
-  for (const char* fact : {"codec_type=video", "width=160", "height=120", "nb_frames=120", "codec_type=audio",
+  for (const char* fact : {"codec_type=video", "width=640", "height=480", "nb_frames=120", "codec_type=audio",
                            "sample_rate=44100", "channels=2"}) {
     EXPECT_NE(probe.output.find(fact), std::string::npos) << fact << " in\n" << probe.output;
   }

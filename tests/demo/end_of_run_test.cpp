@@ -16,8 +16,8 @@ TEST(EndOfRun, TheFramePastTheEndPositionIsTheLastOne) {
   const DWORD positions[] = {0, 1615400, 2838000, 2838000, 2838004, 0, 0, 0};
   std::vector<DWORD> seen;
   platform::host::OfflineOptions options;
-  options.width = 64;
-  options.height = 48;
+  options.width = 640;  // the smallest mode the setup dialog offers
+  options.height = 480;
   options.maxFrames = 8;  // a safety net: Escape after eight frames
   options.frameSink = [&](int index, const uint8_t*, UINT, UINT) {
     seen.push_back(musicPosition);
