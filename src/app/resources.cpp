@@ -83,10 +83,13 @@ Colour Emblem(float u, float v, float* coverage) {
     nz /= len;
     const float lx = -0.5f, ly = -0.6f, lz = 0.62f;
     const float diffuse = std::max(0.0f, nx * lx + ny * ly + nz * lz);
-    const float hz = nz * 0.0f + 1.0f;  // the half vector leans to the viewer
-    const float spec = std::pow(std::max(0.0f, (nx * lx + ny * ly + nz * (lz + hz)) / 1.6f), 24.0f);
-    c = Colour{0.15f + 0.85f * diffuse * 0.95f + spec, 0.10f + 0.55f * diffuse + spec,
-               0.25f + 0.75f * diffuse + spec};
+    // Highlight from the half vector between the light and the viewer (looking down -z).
+    const float hx = lx, hy = ly, hz = lz + 1.0f;
+    const float hlen = std::sqrt(hx * hx + hy * hy + hz * hz);
+    const float highlight =
+        std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hlen), 24.0f);
+    c = Colour{0.15f + 0.81f * diffuse + highlight, 0.10f + 0.55f * diffuse + highlight,
+               0.25f + 0.75f * diffuse + highlight};
   }
   return c;
 }

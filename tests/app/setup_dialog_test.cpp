@@ -12,6 +12,8 @@
 #include "app/setup_dialog.h"
 #include "platform/host/host.h"
 #include "platform/win32/dialog_state.h"
+#include "platform/win32/dialog_template.h"
+#include "platform/win32/program_resources.h"
 #include "platform/win32/window_system.h"
 
 namespace {
@@ -296,4 +298,96 @@ TEST(SetupDialog, NoModeLeavesOnlyCancel) {
   EXPECT_NE(errors.find("No display mode"), std::string::npos) << errors;
   EXPECT_EQ(displaySettings.width, 0u);
   EXPECT_EQ(RunWith(adapter, nullptr, [](HWND d) { Key(d, VK_ESCAPE); }), 0);
+}
+
+namespace {
+
+int ReadBitCount(const std::vector<uint8_t>& dib) { return dib.size() > 15 ? dib[14] | (dib[15] << 8) : 0; }
+
+const std::vector<uint8_t>& Resource(LPCSTR type, int id) {
+  static const std::vector<uint8_t> none;
+  const auto* bytes = platform::win32::FindProgramResource(type, static_cast<WORD>(id));
+  return bytes ? *bytes : none;
+}
+
+}  // namespace
+
+TEST(ProgramResources, SetupTemplateHasItsThirteenControlsInTabOrder) {
+  const auto& bytes = Resource(RT_DIALOG, kSetupDialogId);
+  platform::win32::DialogTemplate t;
+  ASSERT_TRUE(platform::win32::ParseDialogTemplate(bytes.data(), bytes.size(), &t));
+  EXPECT_EQ(t.caption, "Engine setup......... . . . .  . ");
+  EXPECT_EQ(t.cx, 214);
+  EXPECT_EQ(t.cy, 129);
+  EXPECT_EQ(t.typeface, "Arial");
+  EXPECT_EQ(t.pointSize, 8);
+  EXPECT_EQ(t.style, DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER));
+  const struct {
+    int id;
+    WORD atom;
+    const char* text;
+    short x, y, cx, cy;
+  } expected[] = {
+      {IDOK, 0x80, "OK", 5, 103, 45, 14},
+      {IDCANCEL, 0x80, "Cancel", 59, 103, 36, 14},
+      {kResolutionListId, 0x85, "", 7, 18, 89, 95},
+      {0xFFFF, 0x82, "Select Resolution", 21, 10, 70, 8},
+      {kDeviceListId, 0x85, "", 9, 43, 89, 80},
+      {0xFFFF, 0x82, "Device", 37, 34, 28, 8},
+      {kTripleBufferingId, 0x80, "Triple Buffering", 17, 81, 66, 8},
+      {0xFFFF, 0x80, "Choose ...", 1, 1, 102, 123},
+      {0xFFFF, 0x82, "", 113, 6, 91, 74},
+      {0xFFFF, 0x80, "", 113, 82, 88, 41},
+      {0xFFFF, 0x82, "Kevo`s Plexora", 119, 94, 75, 8},
+      {0xFFFF, 0x82, "v1.0b", 122, 103, 63, 11},
+      {kWindowedId, 0x80, "Windowed", 18, 65, 65, 10},
+  };
+  ASSERT_EQ(t.items.size(), std::size(expected));
+  for (size_t i = 0; i < t.items.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& item = t.items[i];
+    EXPECT_EQ(item.id, expected[i].id);
+    EXPECT_EQ(item.classAtom, expected[i].atom);
+    if (!item.textIsResource) {
+      EXPECT_EQ(item.text, expected[i].text);
+    }
+    EXPECT_EQ(item.x, expected[i].x);
+    EXPECT_EQ(item.y, expected[i].y);
+    EXPECT_EQ(item.cx, expected[i].cx);
+    EXPECT_EQ(item.cy, expected[i].cy);
+  }
+  EXPECT_EQ(t.items[0].style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(t.items[2].style & 3, DWORD(CBS_DROPDOWNLIST));
+  EXPECT_TRUE(t.items[2].style & WS_VSCROLL);
+  EXPECT_EQ(t.items[6].style & BS_TYPEMASK, DWORD(BS_AUTOCHECKBOX));
+  EXPECT_TRUE(t.items[8].textIsResource);
+  EXPECT_EQ(t.items[8].resourceId, kSetupPictureId);
+  EXPECT_EQ(t.items[10].style & SS_TYPEMASK, DWORD(SS_CENTER));
+  EXPECT_TRUE(t.items[11].style & WS_BORDER);
+}
+
+TEST(ProgramResources, PictureAndIconsDecode) {
+  const auto& bitmap = Resource(RT_BITMAP, kSetupPictureId);
+  platform::win32::DecodedImage picture;
+  ASSERT_TRUE(platform::win32::DecodeBitmapResource(bitmap.data(), bitmap.size(), &picture));
+  EXPECT_EQ(picture.width, 128);
+  EXPECT_EQ(picture.height, 128);
+  EXPECT_EQ(ReadBitCount(bitmap), 24);
+
+  const auto& group = Resource(RT_GROUP_ICON, kProgramIconGroupId);
+  std::vector<platform::win32::IconGroupEntry> entries;
+  ASSERT_TRUE(platform::win32::DecodeIconGroupResource(group.data(), group.size(), &entries));
+  ASSERT_EQ(entries.size(), 3u);
+  const int sizes[] = {16, 32, 48};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(entries[i].size, sizes[i]);
+    const auto& image = Resource(RT_ICON, entries[i].id);
+    platform::win32::DecodedImage icon;
+    ASSERT_TRUE(platform::win32::DecodeIconImageResource(image.data(), image.size(), &icon));
+    EXPECT_EQ(icon.width, sizes[i]);
+    EXPECT_EQ(ReadBitCount(image), 32);
+    // Transparent corners, an opaque middle.
+    EXPECT_EQ(icon.rgba[3], 0);
+    EXPECT_EQ(icon.rgba[(size_t(sizes[i] / 2) * sizes[i] + sizes[i] / 2) * 4 + 3], 255);
+  }
 }
