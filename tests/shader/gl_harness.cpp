@@ -68,13 +68,13 @@ GLuint Buffer(const void* data, size_t size) {
 
 }  // namespace
 
-void FullScreenQuad(DrawSpec* spec, int reg, const std::array<Vec4, 4>& corners) {
+void FullScreenQuad(DrawJob* job, int reg, const std::array<Vec4, 4>& corners) {
   // Corners: top-left, top-right, bottom-left, bottom-right in D3D clip space (y up).
   const Vec4 pos[4] = {{-1, 1, 0.5f, 1}, {1, 1, 0.5f, 1}, {-1, -1, 0.5f, 1}, {1, -1, 0.5f, 1}};
   const int order[6] = {0, 1, 2, 2, 1, 3};
   for (int i : order) {
-    spec->inputs[0].push_back(pos[i]);
-    if (reg >= 0) spec->inputs[reg].push_back(corners[i]);
+    job->inputs[0].push_back(pos[i]);
+    if (reg >= 0) job->inputs[reg].push_back(corners[i]);
   }
 }
 
@@ -102,18 +102,18 @@ bool LinkProgram(const std::string& vs, const std::string& fs, GLuint* program, 
   return true;
 }
 
-bool Draw(const DrawSpec& spec, Image* image, std::string* error) {
+bool Draw(const DrawJob& job, Image* image, std::string* error) {
   if (!EnsureGl(error)) return false;
   namespace d3d = platform::d3d8;
   std::vector<uint32_t> vsTokens, psTokens;
-  if (!Assemble(spec.vertexSource, &vsTokens, error) || !Assemble(spec.pixelSource, &psTokens, error)) return false;
+  if (!Assemble(job.vertexSource, &vsTokens, error) || !Assemble(job.pixelSource, &psTokens, error)) return false;
   const DWORD declaration[] = {0x20000000, 0x40030000, 0xFFFFFFFF};
   std::unique_ptr<d3d::VertexShaderCode> vs;
   std::unique_ptr<d3d::PixelShaderCode> ps;
   if (FAILED(d3d::TranslateVertexShader(declaration, vsTokens.data(), &vs, error))) return false;
   if (FAILED(d3d::TranslatePixelShader(psTokens.data(), &ps, error))) return false;
   d3d::TextureKinds kinds{};
-  for (const auto& [stage, tex] : spec.textures) kinds[stage] = tex.cube ? d3d::TextureKind::Cube : d3d::TextureKind::Flat;
+  for (const auto& [stage, tex] : job.textures) kinds[stage] = tex.cube ? d3d::TextureKind::Cube : d3d::TextureKind::Flat;
   GLuint program = 0;
   if (!LinkProgram(vs->glsl, ps->Glsl(kinds), &program, error)) return false;
 
@@ -141,12 +141,12 @@ bool Draw(const DrawSpec& spec, Image* image, std::string* error) {
   draw[0] = 0; draw[1] = 0; draw[2] = kSize; draw[3] = kSize;
   for (int i = 0; i < 8; ++i)
     for (int c = 0; c < 4; ++c) {
-      draw[(4 + i) * 4 + c] = spec.bumpEnv[i][c];
-      draw[(12 + i) * 4 + c] = spec.bumpLuminance[i][c];
+      draw[(4 + i) * 4 + c] = job.bumpEnv[i][c];
+      draw[(12 + i) * 4 + c] = job.bumpLuminance[i][c];
     }
   // Declared and def constants load when the shaders are set, as the device does it.
-  std::array<Vec4, 96> vsConst = spec.vsConst;
-  std::array<Vec4, 8> psConst = spec.psConst;
+  std::array<Vec4, 96> vsConst = job.vsConst;
+  std::array<Vec4, 8> psConst = job.psConst;
   for (const auto& c : vs->layout.constants) std::copy(c.value, c.value + 4, vsConst[c.reg].begin());
   for (const auto& c : ps->DefinedConstants()) std::copy(c.value, c.value + 4, psConst[c.reg].begin());
   GLuint buffers[3] = {Buffer(draw.data(), draw.size() * 4), Buffer(vsConst.data(), sizeof vsConst),
@@ -154,7 +154,7 @@ bool Draw(const DrawSpec& spec, Image* image, std::string* error) {
   for (GLuint i = 0; i < 3; ++i) glBindBufferBase(GL_UNIFORM_BUFFER, i, buffers[i]);
 
   std::vector<GLuint> textures;
-  for (const auto& [stage, tex] : spec.textures) {
+  for (const auto& [stage, tex] : job.textures) {
     GLuint t = 0;
     glGenTextures(1, &t);
     textures.push_back(t);
@@ -178,14 +178,14 @@ bool Draw(const DrawSpec& spec, Image* image, std::string* error) {
   glGenVertexArrays(1, &vao);
   glBindVertexArray(vao);
   std::vector<GLuint> vbos;
-  size_t vertices = spec.inputs[0].size();
+  size_t vertices = job.inputs[0].size();
   for (int r = 0; r < 16; ++r) {
-    if (spec.inputs[r].empty()) continue;
+    if (job.inputs[r].empty()) continue;
     GLuint b = 0;
     glGenBuffers(1, &b);
     vbos.push_back(b);
     glBindBuffer(GL_ARRAY_BUFFER, b);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(spec.inputs[r].size() * sizeof(Vec4)), spec.inputs[r].data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(job.inputs[r].size() * sizeof(Vec4)), job.inputs[r].data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(r);
     glVertexAttribPointer(r, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
   }

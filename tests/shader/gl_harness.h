@@ -19,7 +19,7 @@ struct Texture {
   std::vector<uint32_t> texels[6];       // 0xAARRGGBB, row 0 at the top; one face unless cube
 };
 
-struct DrawSpec {
+struct DrawJob {
   std::string vertexSource;              // assembly text
   std::string pixelSource;
   std::vector<Vec4> inputs[16];          // per input register, one value per vertex
@@ -45,7 +45,7 @@ bool EnsureGl(std::string* error);
 
 // Assembles, translates, links and draws the triangles in `inputs` (every three vertices)
 // into a cleared kSize x kSize target. Returns false with a message on any failure.
-bool Draw(const DrawSpec& spec, Image* image, std::string* error);
+bool Draw(const DrawJob& job, Image* image, std::string* error);
 
 // Compiles and links a vertex and a fragment stage; the program name goes to *program.
 bool LinkProgram(const std::string& vertexGlsl, const std::string& fragmentGlsl, unsigned* program,
@@ -53,6 +53,6 @@ bool LinkProgram(const std::string& vertexGlsl, const std::string& fragmentGlsl,
 
 // A quad covering the whole target as two triangles with position in v0 and one extra
 // per-vertex value in register `reg` (for instance a texture coordinate).
-void FullScreenQuad(DrawSpec* spec, int reg = -1, const std::array<Vec4, 4>& corners = {});
+void FullScreenQuad(DrawJob* job, int reg = -1, const std::array<Vec4, 4>& corners = {});
 
 }  // namespace shadertest

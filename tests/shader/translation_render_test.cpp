@@ -49,10 +49,10 @@ class TranslatedShaders : public testing::Test {
     std::string error;
     ASSERT_TRUE(EnsureGl(&error)) << error;
   }
-  Image Render(const DrawSpec& spec) {
+  Image Render(const DrawJob& job) {
     Image image;
     std::string error;
-    EXPECT_TRUE(Draw(spec, &image, &error)) << error;
+    EXPECT_TRUE(Draw(job, &image, &error)) << error;
     if (image.rgba.empty()) image.rgba.assign(kSize * kSize * 4, 0);
     return image;
   }
@@ -61,19 +61,19 @@ class TranslatedShaders : public testing::Test {
 }  // namespace
 
 TEST_F(TranslatedShaders, M4x4PlacesTheTriangleWhereTheMatrixSays) {
-  DrawSpec spec;
+  DrawJob job;
   // Row-vector matrix: scale by 0.5, move by (+0.5, +0.5). m4x4 takes the transposed matrix,
   // one column per constant register.
-  spec.vertexSource = "vs.1.1\nm4x4 oPos, v0, c4\nmov oD0, c0\n";
-  spec.pixelSource = "ps.1.1\nmov r0, v0\n";
-  spec.vsConst[0] = {1, 1, 1, 1};
-  spec.vsConst[4] = {0.5f, 0, 0, 0.5f};
-  spec.vsConst[5] = {0, 0.5f, 0, 0.5f};
-  spec.vsConst[6] = {0, 0, 1, 0};
-  spec.vsConst[7] = {0, 0, 0, 1};
+  job.vertexSource = "vs.1.1\nm4x4 oPos, v0, c4\nmov oD0, c0\n";
+  job.pixelSource = "ps.1.1\nmov r0, v0\n";
+  job.vsConst[0] = {1, 1, 1, 1};
+  job.vsConst[4] = {0.5f, 0, 0, 0.5f};
+  job.vsConst[5] = {0, 0.5f, 0, 0.5f};
+  job.vsConst[6] = {0, 0, 1, 0};
+  job.vsConst[7] = {0, 0, 0, 1};
   // A triangle over the whole clip square's lower-left half ends up in the top-right quadrant.
-  spec.inputs[0] = {{-1, -1, 0.5f, 1}, {1, -1, 0.5f, 1}, {1, 1, 0.5f, 1}};
-  Image image = Render(spec);
+  job.inputs[0] = {{-1, -1, 0.5f, 1}, {1, -1, 0.5f, 1}, {1, 1, 0.5f, 1}};
+  Image image = Render(job);
   ExpectColour(image, 30, 14, {1, 1, 1, 1});   // inside: right part of the top half
   ExpectColour(image, 20, 2, {0, 0, 0, 0});    // top-right quadrant, above the diagonal
   ExpectColour(image, 8, 8, {0, 0, 0, 0});     // top-left quadrant
@@ -81,46 +81,46 @@ TEST_F(TranslatedShaders, M4x4PlacesTheTriangleWhereTheMatrixSays) {
 }
 
 TEST_F(TranslatedShaders, TexThenMulByConstant) {
-  DrawSpec spec;
-  spec.vertexSource = kPassVertex;
-  spec.pixelSource = "ps.1.1\ntex t0\nmul r0, t0, c0\n";
-  spec.psConst[0] = {0.5f, 1.0f, 0.25f, 1.0f};
-  spec.textures.push_back({0, Solid(0xFF80FF40)});  // a=1, r=0x80, g=1, b=0x40
-  FullScreenQuad(&spec, 7, {{{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {1, 1, 0, 0}}});
-  Image image = Render(spec);
+  DrawJob job;
+  job.vertexSource = kPassVertex;
+  job.pixelSource = "ps.1.1\ntex t0\nmul r0, t0, c0\n";
+  job.psConst[0] = {0.5f, 1.0f, 0.25f, 1.0f};
+  job.textures.push_back({0, Solid(0xFF80FF40)});  // a=1, r=0x80, g=1, b=0x40
+  FullScreenQuad(&job, 7, {{{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {1, 1, 0, 0}}});
+  Image image = Render(job);
   ExpectColour(image, 16, 16, {0x80 / 255.0f * 0.5f, 1.0f, 0x40 / 255.0f * 0.25f, 1.0f});
 }
 
 TEST_F(TranslatedShaders, Bx2Dp3BumpTerm) {
-  DrawSpec spec;
-  spec.vertexSource = kPassVertex;
-  spec.pixelSource = "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v0_bx2\n";
+  DrawJob job;
+  job.vertexSource = kPassVertex;
+  job.pixelSource = "ps.1.1\ntex t0\ndp3_sat r0, t0_bx2, v0_bx2\n";
   // Normal map texel (0xC0, 0x80, 0xE0) and light colour (0xA0, 0xC0, 0xF0).
-  spec.textures.push_back({0, Solid(0xFFC080E0)});
+  job.textures.push_back({0, Solid(0xFFC080E0)});
   const float lr = 0xA0 / 255.0f, lg = 0xC0 / 255.0f, lb = 0xF0 / 255.0f;
-  FullScreenQuad(&spec, 5, {{{lr, lg, lb, 1}, {lr, lg, lb, 1}, {lr, lg, lb, 1}, {lr, lg, lb, 1}}});
-  FullScreenQuad(&spec, 7, {});
-  spec.inputs[0].resize(6);
+  FullScreenQuad(&job, 5, {{{lr, lg, lb, 1}, {lr, lg, lb, 1}, {lr, lg, lb, 1}, {lr, lg, lb, 1}}});
+  FullScreenQuad(&job, 7, {});
+  job.inputs[0].resize(6);
   auto bx2 = [](float v) { return 2.0f * v - 1.0f; };
   const float n[3] = {bx2(0xC0 / 255.0f), bx2(0x80 / 255.0f), bx2(0xE0 / 255.0f)};
   const float l[3] = {bx2(lr), bx2(lg), bx2(lb)};
   const float d = n[0] * l[0] + n[1] * l[1] + n[2] * l[2];
-  Image image = Render(spec);
+  Image image = Render(job);
   ExpectColour(image, 16, 16, {d, d, d, d});
 }
 
 TEST_F(TranslatedShaders, CubeLookupFollowsTheDirection) {
-  DrawSpec spec;
-  spec.vertexSource = "vs.1.1\nmov oPos, v0\nmov oT0, c0\n";
-  spec.pixelSource = "ps.1.1\ntex t0\nmov r0, t0\n";
+  DrawJob job;
+  job.vertexSource = "vs.1.1\nmov oPos, v0\nmov oT0, c0\n";
+  job.pixelSource = "ps.1.1\ntex t0\nmov r0, t0\n";
   Texture cube;
   cube.cube = true;
   cube.size = 4;
   const uint32_t faceColour[6] = {0, 0xFF00FFFF, 0xFFFF00FF, 0xFFFFFF00, 0xFF808080, 0xFF000080};
   for (int f = 0; f < 6; ++f) cube.texels[f].assign(16, faceColour[f]);
   cube.texels[0] = Quadrants().texels[0];  // +X carries the four quadrants
-  spec.textures.push_back({0, cube});
-  FullScreenQuad(&spec);
+  job.textures.push_back({0, cube});
+  FullScreenQuad(&job);
   struct Case {
     Vec4 direction;
     std::array<float, 4> colour;
@@ -138,9 +138,9 @@ TEST_F(TranslatedShaders, CubeLookupFollowsTheDirection) {
       {{0.1f, 0.1f, -1, 0}, {0, 0, 0x80 / 255.0f, 1}},                         // -Z
   };
   for (const Case& c : cases) {
-    spec.vsConst[0] = c.direction;
+    job.vsConst[0] = c.direction;
     SCOPED_TRACE(testing::Message() << c.direction[0] << "," << c.direction[1] << "," << c.direction[2]);
-    ExpectColour(Render(spec), 16, 16, c.colour);
+    ExpectColour(Render(job), 16, 16, c.colour);
   }
 }
 
@@ -173,59 +173,59 @@ TEST_F(TranslatedShaders, SaturationAndRangeOfEachVersion) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    DrawSpec spec;
-    spec.vertexSource = kPassVertex;
-    spec.pixelSource = c.pixel;
-    spec.psConst[0] = c.c0;
-    spec.psConst[1] = c.c1;
-    FullScreenQuad(&spec);
-    ExpectColour(Render(spec), 16, 16, c.want);
+    DrawJob job;
+    job.vertexSource = kPassVertex;
+    job.pixelSource = c.pixel;
+    job.psConst[0] = c.c0;
+    job.psConst[1] = c.c1;
+    FullScreenQuad(&job);
+    ExpectColour(Render(job), 16, 16, c.want);
   }
 }
 
 TEST_F(TranslatedShaders, VertexColourOutputsAreSaturated) {
-  DrawSpec spec;
-  spec.vertexSource = "vs.1.1\nmov oPos, v0\nmov oD0, c0\n";
-  spec.pixelSource = "ps.1.1\nmul r0, v0, c0\n";
-  spec.vsConst[0] = {1.5f, -0.5f, 0.5f, 1};
-  spec.psConst[0] = {0.5f, 0.5f, 0.5f, 1};
-  FullScreenQuad(&spec);
-  ExpectColour(Render(spec), 16, 16, {0.5f, 0, 0.25f, 1});
+  DrawJob job;
+  job.vertexSource = "vs.1.1\nmov oPos, v0\nmov oD0, c0\n";
+  job.pixelSource = "ps.1.1\nmul r0, v0, c0\n";
+  job.vsConst[0] = {1.5f, -0.5f, 0.5f, 1};
+  job.psConst[0] = {0.5f, 0.5f, 0.5f, 1};
+  FullScreenQuad(&job);
+  ExpectColour(Render(job), 16, 16, {0.5f, 0, 0.25f, 1});
 }
 
 TEST_F(TranslatedShaders, Ps14DependentRead) {
-  DrawSpec spec;
-  spec.vertexSource = kPassVertex;
+  DrawJob job;
+  job.vertexSource = kPassVertex;
   // Phase 1 moves the coordinate right by half the texture; phase 2 samples stage 1 there.
-  spec.pixelSource =
+  job.pixelSource =
       "ps.1.4\n"
       "texcrd r0.rgb, t0\n"
       "add r0.rgb, r0, c0\n"
       "phase\n"
       "texld r1, r0\n"
       "mov r0, r1\n";
-  spec.psConst[0] = {0.5f, 0, 0, 0};
-  spec.textures.push_back({1, Quadrants()});
-  FullScreenQuad(&spec, 7, {{{0.1f, 0.1f, 0, 1}, {0.1f, 0.1f, 0, 1}, {0.1f, 0.6f, 0, 1}, {0.1f, 0.6f, 0, 1}}});
-  Image image = Render(spec);
+  job.psConst[0] = {0.5f, 0, 0, 0};
+  job.textures.push_back({1, Quadrants()});
+  FullScreenQuad(&job, 7, {{{0.1f, 0.1f, 0, 1}, {0.1f, 0.1f, 0, 1}, {0.1f, 0.6f, 0, 1}, {0.1f, 0.6f, 0, 1}}});
+  Image image = Render(job);
   ExpectColour(image, 16, 2, {0, 1, 0, 1});   // (0.6, ~0.1): top right
   ExpectColour(image, 16, 30, {1, 1, 1, 1});  // (0.6, ~0.6): bottom right
 }
 
 TEST_F(TranslatedShaders, TexbemOffsetsByTheBumpMatrix) {
-  DrawSpec spec;
-  spec.vertexSource = "vs.1.1\nmov oPos, v0\nmov oT0, c0\nmov oT1, c1\n";
-  spec.pixelSource = "ps.1.1\ntex t0\ntexbem t1, t0\nmov r0, t1\n";
+  DrawJob job;
+  job.vertexSource = "vs.1.1\nmov oPos, v0\nmov oT0, c0\nmov oT1, c1\n";
+  job.pixelSource = "ps.1.1\ntex t0\ntexbem t1, t0\nmov r0, t1\n";
   // du = 0.5 (red channel), dv = 0; M00 = 1 moves u from 0.1 to 0.6.
-  spec.textures.push_back({0, Solid(0xFF800000)});
-  spec.textures.push_back({1, Quadrants()});
-  spec.vsConst[0] = {0.5f, 0.5f, 0, 1};
-  spec.vsConst[1] = {0.1f, 0.1f, 0, 1};
-  spec.bumpEnv[1] = {1, 0, 0, 1};
-  FullScreenQuad(&spec);
-  ExpectColour(Render(spec), 16, 16, {0, 1, 0, 1});
-  spec.bumpEnv[1] = {0, 0, 0, 0};
-  ExpectColour(Render(spec), 16, 16, {1, 0, 0, 1});
+  job.textures.push_back({0, Solid(0xFF800000)});
+  job.textures.push_back({1, Quadrants()});
+  job.vsConst[0] = {0.5f, 0.5f, 0, 1};
+  job.vsConst[1] = {0.1f, 0.1f, 0, 1};
+  job.bumpEnv[1] = {1, 0, 0, 1};
+  FullScreenQuad(&job);
+  ExpectColour(Render(job), 16, 16, {0, 1, 0, 1});
+  job.bumpEnv[1] = {0, 0, 0, 0};
+  ExpectColour(Render(job), 16, 16, {1, 0, 0, 1});
 }
 
 TEST_F(TranslatedShaders, VertexScalarRulesAndAddressRegister) {
@@ -250,14 +250,14 @@ TEST_F(TranslatedShaders, VertexScalarRulesAndAddressRegister) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    DrawSpec spec;
-    spec.vertexSource = std::string("vs.1.1\nmov oPos, v0\n") + c.body;
-    spec.pixelSource = "ps.1.1\nmov r0, v0\n";
-    spec.vsConst[0] = {0, 1, 2.7f, 0.5f};
-    spec.vsConst[1] = {0.5f, 0.25f, 0.125f, 1};
-    spec.vsConst[5] = {0.1f, 0.2f, 0.3f, 0.4f};
-    spec.vsConst[6] = {0.1f, 0.2f, 0.3f, 0.4f};
-    FullScreenQuad(&spec);
-    ExpectColour(Render(spec), 16, 16, c.want);
+    DrawJob job;
+    job.vertexSource = std::string("vs.1.1\nmov oPos, v0\n") + c.body;
+    job.pixelSource = "ps.1.1\nmov r0, v0\n";
+    job.vsConst[0] = {0, 1, 2.7f, 0.5f};
+    job.vsConst[1] = {0.5f, 0.25f, 0.125f, 1};
+    job.vsConst[5] = {0.1f, 0.2f, 0.3f, 0.4f};
+    job.vsConst[6] = {0.1f, 0.2f, 0.3f, 0.4f};
+    FullScreenQuad(&job);
+    ExpectColour(Render(job), 16, 16, c.want);
   }
 }
