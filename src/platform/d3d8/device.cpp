@@ -825,6 +825,22 @@ HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* functi
   return D3D_OK;
 }
 
+namespace {
+
+// Values a shader carries with it (declaration constants, def) load into the
+// registers each time it is set; registers past the table are ignored.
+template <typename List>
+void LoadDeclaredConstants(const List& constants, float (*table)[4], DWORD tableSize, bool* dirty) {
+  for (const DeclaredConstant& constant : constants) {
+    if (constant.reg < tableSize) {
+      std::memcpy(table[constant.reg], constant.value, sizeof(constant.value));
+      *dirty = true;
+    }
+  }
+}
+
+}  // namespace
+
 HRESULT Device::SetVertexShader(DWORD handle) {
   if (handle & 1) {
     size_t index = VertexIndex(handle);
@@ -832,12 +848,8 @@ HRESULT Device::SetVertexShader(DWORD handle) {
       return D3DERR_INVALIDCALL;
     }
     // Constants written in the declaration load whenever the shader is set.
-    for (const DeclaredConstant& constant : vertexShaders_[index]->code->layout.constants) {
-      if (constant.reg < kVertexShaderConstantCount) {
-        std::memcpy(vsConstants_[constant.reg], constant.value, sizeof(constant.value));
-        vsConstantsDirty_ = true;
-      }
-    }
+    LoadDeclaredConstants(vertexShaders_[index]->code->layout.constants, vsConstants_,
+                          kVertexShaderConstantCount, &vsConstantsDirty_);
   }
   if (vertexShader_ != handle) {
     vertexShader_ = handle;
@@ -855,16 +867,9 @@ HRESULT Device::GetVertexShader(DWORD* handle) {
 
 namespace {
 
-// Copies `count` registers between a constant table and the caller, refusing ranges past its end.
-HRESULT CopyConstants(float (*table)[4], DWORD tableSize, DWORD reg, DWORD count, const void* from,
-                      void* to) {
-  if (!(from || to) || reg > tableSize || count > tableSize - reg) return D3DERR_INVALIDCALL;
-  if (from) {
-    std::memcpy(table[reg], from, count * 4 * sizeof(float));
-  } else {
-    std::memcpy(to, table[reg], count * 4 * sizeof(float));
-  }
-  return D3D_OK;
+// A register range a caller may read or write: inside the table, with somewhere to copy.
+bool ConstantRangeFits(const void* data, DWORD tableSize, DWORD reg, DWORD count) {
+  return data && reg <= tableSize && count <= tableSize - reg;
 }
 
 }  // namespace
@@ -884,15 +889,16 @@ HRESULT Device::DeleteVertexShader(DWORD handle) {
 }
 
 HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) {
-  if (!data) return D3DERR_INVALIDCALL;
-  const HRESULT hr = CopyConstants(vsConstants_, kVertexShaderConstantCount, reg, count, data, nullptr);
-  if (SUCCEEDED(hr)) vsConstantsDirty_ = true;
-  return hr;
+  if (!ConstantRangeFits(data, kVertexShaderConstantCount, reg, count)) return D3DERR_INVALIDCALL;
+  std::memcpy(vsConstants_[reg], data, count * 4 * sizeof(float));
+  vsConstantsDirty_ = true;
+  return D3D_OK;
 }
 
 HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count) {
-  if (!data) return D3DERR_INVALIDCALL;
-  return CopyConstants(vsConstants_, kVertexShaderConstantCount, reg, count, nullptr, data);
+  if (!ConstantRangeFits(data, kVertexShaderConstantCount, reg, count)) return D3DERR_INVALIDCALL;
+  std::memcpy(data, vsConstants_[reg], count * 4 * sizeof(float));
+  return D3D_OK;
 }
 
 HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle) {
@@ -915,12 +921,8 @@ HRESULT Device::SetPixelShader(DWORD handle) {
   }
   if (handle != 0) {
     // A shader's def values are loaded into the constants whenever it is set.
-    for (const DeclaredConstant& constant : pixelShaders_[handle - 1]->code->DefinedConstants()) {
-      if (constant.reg < kPixelShaderConstantCount) {
-        std::memcpy(psConstants_[constant.reg], constant.value, sizeof(constant.value));
-        psConstantsDirty_ = true;
-      }
-    }
+    LoadDeclaredConstants(pixelShaders_[handle - 1]->code->DefinedConstants(), psConstants_,
+                          kPixelShaderConstantCount, &psConstantsDirty_);
   }
   if (pixelShader_ != handle) {
     pixelShader_ = handle;
@@ -948,15 +950,16 @@ HRESULT Device::DeletePixelShader(DWORD handle) {
 }
 
 HRESULT Device::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count) {
-  if (!data) return D3DERR_INVALIDCALL;
-  const HRESULT hr = CopyConstants(psConstants_, kPixelShaderConstantCount, reg, count, data, nullptr);
-  if (SUCCEEDED(hr)) psConstantsDirty_ = true;
-  return hr;
+  if (!ConstantRangeFits(data, kPixelShaderConstantCount, reg, count)) return D3DERR_INVALIDCALL;
+  std::memcpy(psConstants_[reg], data, count * 4 * sizeof(float));
+  psConstantsDirty_ = true;
+  return D3D_OK;
 }
 
 HRESULT Device::GetPixelShaderConstant(DWORD reg, void* data, DWORD count) {
-  if (!data) return D3DERR_INVALIDCALL;
-  return CopyConstants(psConstants_, kPixelShaderConstantCount, reg, count, nullptr, data);
+  if (!ConstantRangeFits(data, kPixelShaderConstantCount, reg, count)) return D3DERR_INVALIDCALL;
+  std::memcpy(data, psConstants_[reg], count * 4 * sizeof(float));
+  return D3D_OK;
 }
 
 }  // namespace platform::d3d8
